@@ -1,0 +1,1 @@
+#include "cl_Dyna/TDyna.h"

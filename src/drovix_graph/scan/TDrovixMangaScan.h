@@ -1,0 +1,109 @@
+// The page scan: the grey page in the raster itself plus its working planes
+// (markup, transparency, fill mask, contours). Each operation of the scan
+// lives in a source file of its own in this folder.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "drovix_graph/raster/TDrovixGraph.h"
+#include "drovix_graph/typeset/TFont.h"
+
+namespace drovix {
+
+// Text-removal methods, in this order.
+enum TSmear : uint8_t { SDRAFT, SSIMPLE, SHARD, SCIRCULAR, SSMARTER, STRICKY, SPICKY, SSELECTIVE };
+
+struct TCorner {
+  float y = 0;
+  float x = 0;
+};
+// Left, middle, right.
+using TCornerMarkup = std::array<TCorner, 3>;
+
+// FillMask value outside a sound or text region.
+inline constexpr int32_t kFillOutside = 2147483647;
+// Deepest nesting of a flood fill before it is taken for glued markings.
+inline constexpr int32_t kMaxFillDepth = 170000;
+
+class TDrovixMangaScan : public TDrovixGraph {
+ public:
+  TDrovixMangaScan();
+  ~TDrovixMangaScan() override;
+
+  std::unique_ptr<TDrovixGraph> GreenMarkup;   // sound markup strength 0..255
+  std::unique_ptr<TDrovixGraph> RedMarkup;     // balloon markup strength 0..255
+  std::unique_ptr<TDrovixGraph> Transparency;  // 255 - alpha
+  std::unique_ptr<TDrovixGraph> FillMask;      // last fill, or a text's shape
+  std::unique_ptr<TDrovixGraph> Contours;      // contour strength 0..1020
+  int32_t MinX = 0, MaxX = 0, MinY = 0, MaxY = 0;
+  int32_t MarkupLevel = 0;
+  int32_t FillGradient = 0;
+  int32_t SoundNumber = 0;
+  int32_t BalloonNumber = 0;
+  bool TextMode = false;
+  bool ContoursDone = false;
+  std::array<TCornerMarkup, 2> Corners{};  // top row, bottom row
+  std::array<std::array<bool, 3>, 2> CornerFound{};
+  bool CornersFound = false;
+  float Scale = 1.0f;
+  int32_t TargetWidth = 0, TargetHeight = 0;
+  TSmear SmearMethod = STRICKY;
+  int32_t SmearPower = 25;
+  int32_t FillDepth = 0;
+
+  // --- loading and markup (markup detection) ---
+  void SplitLayers() override;
+  void DetectCorners() override;
+  // Merges (grey page) or replaces (colour page) markup from "<page>_".
+  void LoadExternalMarkup();
+  // Numbers and fills the next balloon: FillMask 1 inside, 0 elsewhere.
+  void FindNextBalloon();
+  // Numbers and fills the next sound (skipped in TextMode): FillMask weights.
+  void FindNextSound();
+
+  // --- contours and error marking ---
+  virtual void ComputeContours(int32_t radius);
+  virtual void MarkErrorArea(TDrovixGraph& plane, int32_t threshold);
+  // Marks the region of plane above threshold, saves "<page>_error.bmp",
+  // raises EDrovixError with the message.
+  [[noreturn]] void ReportError(TDrovixGraph& plane, int32_t threshold, const std::string& message);
+
+  // --- text removal ---
+  virtual void Smear();
+
+  // --- grain suppression and level cleaning ---
+  virtual void CleanLevels(int32_t power);
+  virtual void SuppressGrain(int32_t n);
+
+  // --- scaling ---
+  float ComputeScale(int32_t minWidth, int32_t minHeight, int32_t maxWidth, int32_t maxHeight);
+  void ScaleTo(float f);
+  void ScaleUpForWork(float s);
+  void Resize(int32_t newHeight, int32_t newWidth) override;
+  virtual void DoubleSize();
+  virtual void Deform(int32_t newHeight, int32_t newWidth);
+
+  // --- sound rendering and text laying ---
+  void RenderLayers(const std::string& description);
+  virtual void DrawLayerColour(int32_t colour, float thickness, float blur);
+  virtual void DrawLayerTexture(const std::string& fileName, float thickness, float blur);
+  virtual void ApplyBackground(int32_t colour, const std::string& smearList);
+  // balloon: the typeset raster placed at (MinY, MinX); >= 0 inside.
+  void LayText(TDrovixGraph& balloon, int32_t background, const std::string& smearList,
+               const std::string& textStyle);
+
+  // --- balloon typesetting ---
+  void TypesetBalloon(const std::string& text, TArrayofFont& fonts, const std::string& smearList,
+                      float deviationLoathing, float transitionLoathing, float shortLineLoathing,
+                      float compressionLoathing, int32_t minHyphenLength, float spacing,
+                      const std::string& textStyle, int32_t background, bool hardcore,
+                      int32_t maxCompression, int32_t minFontSize, int32_t fontSize);
+
+  // Creates a plane of the page's size, all zero.
+  std::unique_ptr<TDrovixGraph> NewPlane() const;
+};
+
+}  // namespace drovix

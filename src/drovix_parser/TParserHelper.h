@@ -1,0 +1,36 @@
+// Reads names and bracketed parameter blocks from script lines, and builds
+// the syntax-error messages with their line positions.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "cl_Classes/TStringListWithIDs.h"
+
+namespace drovix {
+
+class TParserHelper : public TStringListWithIDs {
+ public:
+  std::string BaseFolder;  // script folder, absolute, ending in '/'
+  int32_t Line = 0;        // current line index (0-based)
+  int32_t Column = 1;      // current column (1-based)
+  int32_t RangeFirst = -1;
+  int32_t RangeLast = -1;
+  bool IsScriptHead = false;
+
+  // Reads a command or page name up to the next '('.
+  std::string ReadName();
+  // Reads one bracketed block; one result line per source line with text.
+  std::unique_ptr<TStringListWithIDs> ReadParameterBlock();
+  // "в строке %d" or "где-то в строках %d..%d".
+  std::string PositionText() const;
+
+  [[noreturn]] void RaiseSyntaxError(const std::string& expected, const std::string& got,
+                                     const std::string& advice) const;
+  [[noreturn]] void RaiseUnknownCommand(const std::string& name) const;
+  [[noreturn]] void RaiseError(const std::string& text) const;
+  [[noreturn]] void RaiseSyntaxErrorText(const std::string& text) const;
+};
+
+}  // namespace drovix

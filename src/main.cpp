@@ -1,0 +1,4 @@
+// drovix "<script>.manga" [-w] [-d] [-r] [-x]
+#include "driver/Driver.h"
+
+int main(int argc, char** argv) { return drovix::RunDriver(argc, argv); }
