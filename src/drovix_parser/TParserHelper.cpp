@@ -16,3 +16,8 @@ void TParserHelper::RaiseError(const std::string& text) const { Raise(text); }
 void TParserHelper::RaiseSyntaxErrorText(const std::string& text) const { Raise(text); }
 
 }  // namespace drovix
+
+namespace drovix {
+void TParserHelper::PrepareScript(const std::string&, const std::string&) { Raise("not built yet"); }
+void TParserHelper::LoadScriptFile(const std::string&) { Raise("not built yet"); }
+}  // namespace drovix
