@@ -73,7 +73,8 @@ class TParamsContainer : public TParserHelper {
   // Checks where the command stands (head or page, once per page, before
   // balloons and sounds), reads its parameter and changes the settings.
   // Positions in messages come from the block's range (ReadParameterBlock).
-  // CBEGIN and CEND are the script run's own business and raise here.
+  // МАНГА() and КОНЕЦ() are the script run's own business: МАНГА() raises
+  // its "only once" error here, КОНЕЦ() does nothing.
   virtual void ApplyCommand(TCommand command, const TStringListWithIDs& block);
 
   // --- Value readers. Each raises the script's syntax error at PositionText().
@@ -120,6 +121,13 @@ class TParamsContainer : public TParserHelper {
   // Balloon (CBALON) and sound (CSFX) entries of a page. ApplyCommand has
   // already refused them outside a page and refused a sound after a balloon.
   virtual void ApplyPageEntry(TCommand command, const TStringListWithIDs& block);
+
+ private:
+  // ШРИФТ(): checks the list and hands each font to SetFont.
+  void ReadFontList(const std::string& text);
+  // ТЕКСТУРА(): checks identifier and value and hands them to DefineTexture.
+  void ReadTextureDefinition(const std::string& text);
+  [[noreturn]] void RaiseQualityConflict() const;
 };
 
 // Script keyword of a command ("" for CBALON and NOTACOMMAND).

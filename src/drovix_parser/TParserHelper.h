@@ -42,6 +42,12 @@ class TParserHelper : public TStringListWithIDs {
   [[noreturn]] void RaiseUnknownCommand(const std::string& name) const;
   [[noreturn]] void RaiseError(const std::string& text) const;
   [[noreturn]] void RaiseSyntaxErrorText(const std::string& text) const;
+
+ protected:
+  // While the reading position is past the end of its line, moves to column 1
+  // of the next line. False when no line is left.
+  bool SkipPastLineEnd();
+  [[noreturn]] void RaiseEndOfLineComment() const;
 };
 
 }  // namespace drovix
