@@ -8,6 +8,7 @@
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_parser/ScriptEncoding.h"
 #include "drovix_parser/TextHelpers.h"
 
 namespace drovix {
@@ -34,39 +35,20 @@ const std::string& BracketAdvice() {
 
 }  // namespace
 
-void TParserHelper::PrepareScript(const std::string& rawText, const std::string& fileName) {
-  std::string converted;
-  const std::string* text = &rawText;
-  std::string_view view(rawText);
-  const bool bom = view.substr(0, 3) == "\xEF\xBB\xBF";
-  if (bom) view.remove_prefix(3);
-  // A script saved as UTF-8 would otherwise match no keyword at all. Russian
-  // text in Windows-1251 is never valid UTF-8 (two letters in a row break it).
-  if (bom || LooksLikeUtf8(view)) {
-    size_t bad = 0;
-    if (auto cp = Utf8ToCp1251(view, &bad)) {
-      converted = std::move(*cp);
-      text = &converted;
-    } else {
-      // Valid UTF-8, but with a character the code page cannot hold.
-      const auto line = 1 + std::count(view.begin(), view.begin() + static_cast<long>(bad), '\n');
-      Raise(Format(Ru("Файл \"%s\" записан в кодировке UTF-8, а в строке %d у него стоит символ, "
-                      "которого нет в кодировке Windows-1251.\n\rПересохрани скрипт в Windows-1251."),
-                   fileName.c_str(), static_cast<int32_t>(line)));
-    }
-  }
-
+void TParserHelper::PrepareScript(const std::string& text, const std::string& fileName) {
   Clear();
-  const std::string& s = *text;
   int32_t lineNo = 0;
   size_t start = 0;
+  const std::string& s = text;
   while (start <= s.size()) {
     size_t end = s.find_first_of("\r\n", start);
     if (end == std::string::npos) end = s.size();
     ++lineNo;
     const std::string_view raw(s.data() + start, end - start);
     if (raw.find('\0') != std::string_view::npos)
-      Raise(Format(Ru("Файл \"%s\" - не текст мангаскрипта: в строке %d стоит нулевой байт."),
+      Raise(Format(Ru("Файл \"%s\" - не текст мангаскрипта: в строке %d стоит нулевой байт.\n\r"
+                      "Скрипт должен быть сохранён как простой текст, в кодировке Windows-1251 "
+                      "или UTF-8."),
                    fileName.c_str(), lineNo));
     std::string line = Trim(raw);
     if (!line.empty() && line[0] != ';') Add(std::move(line), lineNo);
@@ -89,7 +71,7 @@ void TParserHelper::LoadScriptFile(const std::string& fileName) {
   if (in) data << in.rdbuf();
   if (!in || in.bad())
     Raise(Format(Ru("Не удаётся прочитать файл \"%s\"!"), fileName.c_str()));
-  PrepareScript(data.str(), fileName);
+  PrepareScript(DecodeScriptBytes(data.str()), fileName);
 }
 
 bool TParserHelper::SkipPastLineEnd() {

@@ -22,12 +22,12 @@ class TParserHelper : public TStringListWithIDs {
   // Script preparation: splits the text into lines (a line ends at LF, CR LF
   // or CR), trims every line of bytes 0..32, gives line k (0-based) the ID
   // k + 1 and drops empty lines and comment lines (first character ';').
-  // Raises for text that cannot be a script (NUL bytes); a script saved as
-  // UTF-8 is converted to Windows-1251 first. fileName names the file in
-  // messages.
+  // REQUIRES: text is Windows-1251 (see DecodeScriptBytes). Raises for text
+  // that cannot be a script: NUL bytes, or nothing but blanks and comments.
+  // fileName names the file in messages.
   void PrepareScript(const std::string& text, const std::string& fileName);
-  // Reads the whole file and prepares it as above. Raises when the file
-  // cannot be read.
+  // Reads the whole file, converts a UTF-8 script (DecodeScriptBytes) and
+  // prepares it as above. Raises when the file cannot be read.
   void LoadScriptFile(const std::string& fileName);
 
   // Reads a command or page name up to the next '('.

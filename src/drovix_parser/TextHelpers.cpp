@@ -92,9 +92,4 @@ std::string ExtractField(std::string_view text, int n, std::string_view delimite
   return field == n ? Trim(current) : std::string();
 }
 
-std::string ExtractFileName(std::string_view path) {
-  const size_t at = path.find_last_of("/\\:");
-  return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
-}
-
 }  // namespace drovix

@@ -32,9 +32,6 @@ std::string ReplaceAll(std::string text, std::string_view oldText, std::string_v
 // empty text when there are fewer fields.
 std::string ExtractField(std::string_view text, int n, std::string_view delimiters);
 
-// The part of a path after the last '/', '\' or ':'.
-std::string ExtractFileName(std::string_view path);
-
 // Frees the owned object, if any, and swallows any failure raised while
 // freeing it.
 template <class T>
