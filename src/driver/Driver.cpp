@@ -1,15 +1,124 @@
-// Placeholder: being built.
 #include "driver/Driver.h"
 
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <new>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "driver/CommandLine.h"
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
+#include "drovix_graph/raster/png/PngSupport.h"
+#include "drovix_parser/TDrovixManga.h"
 
 namespace drovix {
+namespace {
+
+constexpr const char* kVersion = "0.98, beta";
+
+void WriteBanner() {
+  ConsoleWriteRaw("\n");
+  ConsoleWriteRaw(std::string(60, '-') + "\n");
+  ConsoleWriteRaw(std::string("\"DROVIX\": The Manga Compiler, Version ") + kVersion + ".\n");
+  ConsoleWriteRaw("Builds translated manga pages from marked-up scans.\n");
+}
+
+void WriteUsage() {
+  static const char* const kLines[] = {
+      "\n\r\n\r",
+      "Использование: drovix \"<имя *.manga файла>\" [<ключи>]",
+      "  ,где ключи:",
+      "    -w  после завершения работы не закрывать окно сразу,",
+      "        дождаться нажатия Enter'а",
+      "    -d  черновой режим",
+      "    -r  чистовой режим (потребный объём памяти удесятиряется!",
+      "        и обработка тоже замедляется раз в n-дцать...)",
+      "    -x  не пытаться использовать библиотеку LibPng",
+      "        (работа с файлами формата *.png станет невозможной)",
+      "",
+      "Подробные описание мангаязыка и инструкция",
+      "  лежат в Интернете, по адресу",
+      "    docs/manual.md",
+      "",
+      "Жми ENTER шоб закрыть.",
+  };
+  for (const char* line : kLines) ConsoleWriteLine(Ru(line));
+}
+
+// Reads one line from standard input. Returns at once at end of input (or
+// with standard input closed), so an unattended run never hangs here.
+void WaitForEnter() {
+  for (int c = std::getchar(); c != EOF && c != '\n'; c = std::getchar()) {
+  }
+}
+
+// The single error report. Returns the process status.
+int ReportCrash(const std::string& message) {
+  ConsoleWriteLine("\n\r\n\r\n\r" + PickRandomPhrase(CrashPhrases()));
+  ConsoleWriteLine("\n\r" + message + "\n\r");
+  ConsoleWriteLine(Ru("Жми ENTER шоб закрыть."));
+  WaitForEnter();
+  return 1;
+}
+
+}  // namespace
+
+const std::string& CrashPhrases() {
+  static const std::string list = Ru(
+      "УСЁ ГРОХНУЛОСЬ НАФИГ~НАС ПОСЕТИЛ ОБЛОМ ОБЛОМЫЧ~БЛИН! НУ НЕТ В ЖИЗНИ СЧАСТЬЯ!~КУСО!..~"
+      "ВОТ ЕСЛИ НЕ ВЕЗЁТ, ТАК УЖ НЕ ВЕЗЁТ~НУ, ЁОООО...!~БЛИН!!!~НЕТ В ЖИЗНИ СЧАСТЬЯ!~"
+      "КАКОЙ КОШМАР!~УЖАС!~ПРИСКОРБНО...~ПЕЧАЛЬНО...~ЖАЛОСТЬ ТО КАКАЯ!~"
+      "НУ, УМЕРЛА - ТАК УМЕРЛА...~ЯДРЁН БАГ!..~НУ, Ё...~АХ, ЧТОБ ТЕБЕ!..~..ММАТЬ..!");
+  return list;
+}
+
+std::string PickRandomPhrase(const std::string& list) {
+  std::vector<std::string> pieces(1);
+  for (const char c : list) {
+    if (c == '~')
+      pieces.emplace_back();
+    else
+      pieces.back().push_back(c);
+  }
+  std::mt19937 random(static_cast<std::mt19937::result_type>(
+      std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+  std::uniform_int_distribution<size_t> pick(0, pieces.size() - 1);
+  return pieces[pick(random)];
+}
 
 int RunDriver(int argc, char** argv) {
   SetCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (HasCommandLineKey("-x")) DisablePng();
+
+  WriteBanner();
+  if (CommandLine().empty()) {
+    WriteUsage();
+    WaitForEnter();
+    return 0;
+  }
+
+  try {
+    auto manga = std::make_unique<TDrovixManga>(CommandLine()[0]);
+    manga->Run();
+    manga.reset();  // writes the build record
+  } catch (const std::bad_alloc&) {
+    return ReportCrash(Ru("Не хватило памяти."));
+  } catch (const std::exception& e) {
+    return ReportCrash(e.what());
+  } catch (...) {
+    return ReportCrash(Ru("Программа рухнула, а почему - не говорит, падла."));
+  }
+
+  if (HasCommandLineKey("-w")) {
+    ConsoleWriteLine("\n\r\n\r\n\r");
+    ConsoleWriteLine(Ru("РАБОТА УСПЕШНО ВЫПОЛНЕНА! :)\n\r"));
+    ConsoleWriteLine(Ru("Жми ENTER шоб закрыть."));
+    WaitForEnter();
+  }
   return 0;
 }
 

@@ -2,9 +2,18 @@
 // report.
 #pragma once
 
+#include <string>
+
 namespace drovix {
 
-// Runs the whole program; returns the process status (0 success, 1 failure).
+// Runs the whole program; returns the process status: 0 after a successful
+// run or the usage text, 1 after the crash report.
 int RunDriver(int argc, char** argv);
+
+// The crash exclamations, separated by '~'.
+const std::string& CrashPhrases();
+// Splits list at every '~' and returns one piece, chosen at random (the
+// generator is seeded from the clock right before the pick).
+std::string PickRandomPhrase(const std::string& list);
 
 }  // namespace drovix
