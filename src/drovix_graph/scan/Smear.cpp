@@ -1,16 +1,372 @@
-// Placeholder: this operation is being built.
+// Text removal ("smearing"): every pixel the user made transparent is
+// refilled from the opaque drawing around it. Eight methods: a row
+// interpolation for drafts and three kinds of ray casting, two of them
+// steered by the contour plane.
+//
+// This is the slowest step of a page build, so the loops below avoid the
+// raster's checked accessors: planes are read through row-pointer tables,
+// sines, cosines and distance weights are worked out once per page, and the
+// interpolated reads reproduce TDrovixGraph::SmoothPixel bit for bit while
+// skipping its arithmetic wherever the four neighbours agree.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <vector>
+
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "driver/Error.h"
 
 namespace drovix {
+namespace {
+
+enum class TRoutine { kRowInterpolation, kRayCasting, kContourGuided, kContourLimited };
+
+struct TSmearParams {
+  float rayFactor;        // rays = round(rayFactor * (power + 3))
+  float step;             // ray step, pixels
+  float reach;            // how far a ray may run beyond the nearest hit so far
+  float tail;             // how far a ray collects beyond its own first hit
+  bool cubeWeight;        // weight 1/d^3; otherwise 1/e^d
+  int32_t contourRadius;  // 0: the method does not use contours
+  TRoutine routine;
+};
+
+// Indexed by TSmear. 3.4951456 is the Single nearest to 360/103.
+constexpr std::array<TSmearParams, 8> kSmearParams = {{
+    {1.0f, 0.0f, 0.0f, 0.0f, true, 0, TRoutine::kRowInterpolation},  // SDRAFT
+    {1.0f, 1.41f, 100.0f, 4.0f, true, 0, TRoutine::kRayCasting},      // SSIMPLE
+    {1.0f, 1.0f, 15.0f, 0.0f, false, 0, TRoutine::kRayCasting},       // SHARD
+    {3.4951456f, 5.0f, 100.0f, 15.0f, true, 0, TRoutine::kRayCasting},  // SCIRCULAR
+    {1.0f, 0.7f, 100.0f, 10.0f, true, 1, TRoutine::kContourGuided},     // SSMARTER
+    {3.4951456f, 0.45f, 50.0f, 20.0f, false, 2, TRoutine::kContourLimited},  // STRICKY
+    {3.4951456f, 0.45f, 50.0f, 10.0f, false, 2, TRoutine::kContourLimited},  // SPICKY
+    {3.4951456f, 0.45f, 30.0f, 10.0f, false, 1, TRoutine::kContourLimited},  // SSELECTIVE
+}};
+
+// A pixel is refilled when its transparency is above this.
+constexpr int32_t kTargetAbove = 20;
+// A (possibly interpolated) read is opaque drawing when its transparency is
+// at most this: transparency / 255 < 0.05, i.e. below 12.75.
+constexpr int32_t kSourceAtMost = 12;
+// The angle that ends the fan of rays; the angle step is worked out from the
+// slightly larger 6.2832 so that exactly R rays fit below it.
+constexpr long double kFullTurn = 2 * std::numbers::pi_v<long double>;
+constexpr long double kFanAngle = 6.2832L;
+// Contour-guided rays end where the contour strength leaves [C0 / 1.9, C0 * 1.9].
+constexpr long double kContourSpread = 1.9L;
+// Plane values below this in magnitude come out of SmoothPixel unchanged when
+// its four neighbours are equal (the float rounding error stays far below
+// one half), so such reads need no arithmetic. Transparency and contour
+// values are always far inside.
+constexpr int32_t kExactFlat = 1 << 20;
+
+using TRows = std::vector<int32_t*>;
+
+TRows RowsOf(TDrovixGraph& plane) {
+  TRows rows(static_cast<size_t>(plane.Height()));
+  for (int32_t y = 0; y < plane.Height(); ++y) rows[static_cast<size_t>(y)] = plane.RowPtr(y);
+  return rows;
+}
+
+// One SmoothPixel read position, shared by every plane read there. The
+// arithmetic follows TDrovixGraph::SmoothPixel step for step (squared
+// bilinear weights held as Singles, the sum rounded to a Single, the division
+// and rounding in extended precision), so the results are equal. Neighbour
+// positions are clamped into the page as ClampedPixel does: a ray's last
+// sample may lie up to one step outside.
+class TSample {
+ public:
+  TSample(float row, float column, int32_t lastRow, int32_t lastColumn) {
+    const int32_t r0 = static_cast<int32_t>(row);
+    const int32_t c0 = static_cast<int32_t>(column);
+    fr_ = row - static_cast<float>(r0);
+    fc_ = column - static_cast<float>(c0);
+    ra_ = std::clamp(r0, 0, lastRow);
+    rb_ = std::clamp(r0 + 1, 0, lastRow);
+    ca_ = static_cast<size_t>(std::clamp(c0, 0, lastColumn));
+    cb_ = static_cast<size_t>(std::clamp(c0 + 1, 0, lastColumn));
+  }
+
+  // SmoothPixel of the plane at this position.
+  int32_t Read(const TRows& rows) {
+    const int32_t* top = rows[static_cast<size_t>(ra_)];
+    const int32_t* bottom = rows[static_cast<size_t>(rb_)];
+    const int32_t a = top[ca_], b = top[cb_], c = bottom[cb_], d = bottom[ca_];
+    if (a == b && a == c && a == d && a > -kExactFlat && a < kExactFlat) return a;
+    return Blend(a, b, c, d);
+  }
+
+  // Whether the transparency plane is opaque enough here. Transparency lies in
+  // 0..255: when all four neighbours are on one side of the threshold the
+  // interpolated value is too, so only mixed neighbourhoods are computed.
+  bool IsSource(const TRows& transparency) {
+    const int32_t* top = transparency[static_cast<size_t>(ra_)];
+    const int32_t* bottom = transparency[static_cast<size_t>(rb_)];
+    const int32_t a = top[ca_], b = top[cb_], c = bottom[cb_], d = bottom[ca_];
+    const int32_t hi = std::max(std::max(a, b), std::max(c, d));
+    if (hi <= kSourceAtMost) return true;
+    const int32_t lo = std::min(std::min(a, b), std::min(c, d));
+    if (lo > kSourceAtMost) return false;
+    return Blend(a, b, c, d) <= kSourceAtMost;
+  }
+
+ private:
+  int32_t Blend(int32_t a, int32_t b, int32_t c, int32_t d) {
+    if (!weighed_) {
+      const long double la = (1.0L - fr_) * (1.0L - fc_), lb = (1.0L - fr_) * fc_;
+      const long double lc = static_cast<long double>(fr_) * fc_, ld = fr_ * (1.0L - fc_);
+      wa_ = static_cast<float>(la * la);
+      wb_ = static_cast<float>(lb * lb);
+      wc_ = static_cast<float>(lc * lc);
+      wd_ = static_cast<float>(ld * ld);
+      total_ = static_cast<long double>(wa_) + wb_ + wc_ + wd_;
+      weighed_ = true;
+    }
+    const float sum = static_cast<float>(static_cast<long double>(a) * wa_ + static_cast<long double>(b) * wb_ +
+                                         static_cast<long double>(c) * wc_ + static_cast<long double>(d) * wd_);
+    return static_cast<int32_t>(std::nearbyint(sum / total_));
+  }
+
+  float fr_, fc_;
+  int32_t ra_, rb_;
+  size_t ca_, cb_;
+  bool weighed_ = false;
+  float wa_ = 0, wb_ = 0, wc_ = 0, wd_ = 0;
+  long double total_ = 0;
+};
+
+// Refills the transparent pixels of NP planes (the page's main raster first)
+// with one set of weights.
+template <size_t NP>
+class TSmearer {
+ public:
+  TSmearer(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& planes)
+      : width_(scan.Width()), height_(scan.Height()), transparency_(RowsOf(*scan.Transparency)) {
+    for (size_t p = 0; p < NP; ++p) planes_[p] = RowsOf(*planes[p]);
+    if (scan.Contours != nullptr && scan.Contours->Height() == height_) contours_ = RowsOf(*scan.Contours);
+  }
+
+  // Mean contour strength, each pixel's contour counted up to 128.
+  long double MeanContour() const {
+    int64_t sum = 0;
+    for (const int32_t* row : contours_)
+      for (int32_t x = 0; x < width_; ++x) sum += std::clamp(row[x], 0, 128);
+    return static_cast<long double>(sum) / (static_cast<long double>(width_) * height_);
+  }
+
+  // Visits the targets row by row, left to right, refilling each in place;
+  // markFailed(y, x) stamps a target that no opaque point reached.
+  template <class MarkFailed>
+  void Run(const TSmearParams& params, int32_t rayCount, long double meanContour, MarkFailed markFailed) {
+    Prepare(params, rayCount, meanContour);
+    int32_t done = 0;
+    for (int32_t y = 0; y < height_; ++y) {
+      const int32_t* transparency = transparency_[static_cast<size_t>(y)];
+      for (int32_t x = 0; x < width_; ++x) {
+        if (transparency[x] <= kTargetAbove) continue;
+        long double w = 0;
+        std::array<long double, NP> s{};
+        switch (params.routine) {
+          case TRoutine::kRowInterpolation: InterpolateRow(x, y, w, s); break;
+          case TRoutine::kRayCasting: CastRays<TRoutine::kRayCasting>(x, y, w, s); break;
+          case TRoutine::kContourGuided: CastRays<TRoutine::kContourGuided>(x, y, w, s); break;
+          case TRoutine::kContourLimited: CastRays<TRoutine::kContourLimited>(x, y, w, s); break;
+        }
+        if (w != 0) {
+          for (size_t p = 0; p < NP; ++p)
+            planes_[p][static_cast<size_t>(y)][x] = static_cast<int32_t>(std::nearbyint(s[p] / w));
+        } else {
+          markFailed(y, x);
+        }
+        if (params.routine != TRoutine::kRowInterpolation && ++done > width_) {
+          ConsoleWriteRaw(".");
+          done = 0;
+        }
+      }
+    }
+  }
+
+ private:
+  void Prepare(const TSmearParams& params, int32_t rayCount, long double meanContour) {
+    step_ = params.step;
+    reach_ = params.reach;
+    tail_ = params.routine == TRoutine::kContourLimited ? params.tail / 3.0L : params.tail;
+    contourLimit_ = 4 * meanContour;
+    maxSide_ = std::max(width_, height_);
+
+    if (params.routine == TRoutine::kRowInterpolation) {
+      // Whole-pixel distances 1 .. width - 1.
+      weights_.assign(static_cast<size_t>(width_) + 1, 0.0L);
+      for (int32_t d = 1; d <= width_; ++d) {
+        const long double dd = d;
+        weights_[static_cast<size_t>(d)] = 1.0L / (dd * dd * dd);
+      }
+      return;
+    }
+
+    // The fan: contour-limited casting turns by three angle steps per ray.
+    const long double angleStep = kFanAngle / rayCount;
+    const long double turn = params.routine == TRoutine::kContourLimited ? 3 * angleStep : angleStep;
+    sines_.clear();
+    cosines_.clear();
+    for (long double a = 0; a < kFullTurn; a += turn) {
+      sines_.push_back(std::sin(a));
+      cosines_.push_back(std::cos(a));
+    }
+
+    // Distance weights of the samples r = step, 2 step, ... A ray runs only
+    // while r < F + tail with F <= max(width, height), which bounds the table.
+    const size_t samples = static_cast<size_t>((maxSide_ + tail_) / step_) + 4;
+    weights_.resize(samples);
+    long double r = step_;
+    for (size_t k = 0; k < samples; ++k, r += step_)
+      weights_[k] = params.cubeWeight ? 1.0L / (r * r * r) : 1.0L / std::exp(r);
+  }
+
+  // Every opaque pixel of the row, left of x outwards and then right of x
+  // outwards, weighted 1/d^3. Pixels in the first or last column collect nothing.
+  void InterpolateRow(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
+    if (x == 0 || x == width_ - 1) return;
+    const int32_t* transparency = transparency_[static_cast<size_t>(y)];
+    std::array<const int32_t*, NP> values;
+    for (size_t p = 0; p < NP; ++p) values[p] = planes_[p][static_cast<size_t>(y)];
+    const long double* weight = weights_.data();
+    for (int32_t i = x - 1; i >= 0; --i) {
+      if (transparency[i] > kSourceAtMost) continue;
+      const long double wi = weight[x - i];
+      w += wi;
+      for (size_t p = 0; p < NP; ++p) s[p] += values[p][i] * wi;
+    }
+    for (int32_t i = x + 1; i < width_; ++i) {
+      if (transparency[i] > kSourceAtMost) continue;
+      const long double wi = weight[i - x];
+      w += wi;
+      for (size_t p = 0; p < NP; ++p) s[p] += values[p][i] * wi;
+    }
+  }
+
+  // Rays from (x, y) outwards. Each starts collecting at its first opaque
+  // point F, collects for `tail` more pixels and gives up `reach` pixels
+  // beyond the nearest first hit G of the rays cast before it.
+  //
+  // Contour-guided rays end where the contour strength departs from that of
+  // their first hit, and count by (r_end - F)^2. Contour-limited rays end at
+  // a strong edge (contour above 4 x the page mean). The colour-difference
+  // stop of the contour-limited rays compares a point with the ray's first
+  // opaque point only up to that point, where the difference is 0, so it
+  // never ends a ray and is left out.
+  template <TRoutine K>
+  void CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
+    const float widthF = static_cast<float>(width_), heightF = static_cast<float>(height_);
+    const int32_t lastRow = height_ - 1, lastColumn = width_ - 1;
+    const long double xl = x, yl = y;
+    long double nearest = maxSide_;  // G
+    const size_t rays = sines_.size();
+    for (size_t ray = 0; ray < rays; ++ray) {
+      const long double sine = sines_[ray], cosine = cosines_[ray];
+      long double first = maxSide_;  // F
+      long double rayW = 0;
+      std::array<long double, NP> rayS{};
+      int32_t firstContour = 0;
+      bool hit = false;
+      float px = static_cast<float>(x), py = static_cast<float>(y);
+      long double r = step_;
+      const long double* weight = weights_.data();
+      for (; px > 0 && px < widthF && py > 0 && py < heightF && r < first + tail_ && r - nearest < reach_;
+           r += step_, ++weight) {
+        px = static_cast<float>(xl + r * sine);
+        py = static_cast<float>(yl + r * cosine);
+        TSample sample(py, px, lastRow, lastColumn);
+        if (!sample.IsSource(transparency_)) continue;
+        if constexpr (K == TRoutine::kContourGuided) {
+          const int32_t c = sample.Read(contours_);
+          if (!hit) {
+            firstContour = c;
+            hit = true;
+          } else if (c < firstContour / kContourSpread || c > firstContour * kContourSpread) {
+            break;
+          }
+        } else if constexpr (K == TRoutine::kContourLimited) {
+          if (sample.Read(contours_) > contourLimit_) break;
+        }
+        first = std::min(first, r);
+        const long double wr = *weight;
+        if constexpr (K == TRoutine::kRayCasting) {
+          w += wr;
+          for (size_t p = 0; p < NP; ++p) s[p] += sample.Read(planes_[p]) * wr;
+        } else {
+          rayW += wr;
+          for (size_t p = 0; p < NP; ++p) rayS[p] += sample.Read(planes_[p]) * wr;
+        }
+      }
+      if constexpr (K == TRoutine::kContourGuided) {
+        if (r < first) first = r;
+        const long double factor = (r - first) * (r - first);
+        w += rayW * factor;
+        for (size_t p = 0; p < NP; ++p) s[p] += rayS[p] * factor;
+      } else if constexpr (K == TRoutine::kContourLimited) {
+        w += rayW;
+        for (size_t p = 0; p < NP; ++p) s[p] += rayS[p];
+      }
+      nearest = std::min(nearest, first);
+    }
+  }
+
+  const int32_t width_, height_;
+  const TRows transparency_;
+  TRows contours_;
+  std::array<TRows, NP> planes_;
+
+  long double step_ = 0, reach_ = 0, tail_ = 0, contourLimit_ = 0;
+  int32_t maxSide_ = 0;
+  std::vector<long double> sines_, cosines_, weights_;
+};
+
+// The common driver of both scans; planes[0] is the scan's main raster.
+template <size_t NP, class MarkFailed>
+void SmearPlanes(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& planes, MarkFailed markFailed) {
+  if (scan.TransparentCount <= 0 || scan.Transparency == nullptr || scan.Width() == 0) return;
+  TSmear method = scan.SmearPower == 0 ? SDRAFT : scan.SmearMethod;
+  if (method > SSELECTIVE) method = STRICKY;
+  const TSmearParams& params = kSmearParams[method];
+
+  // At least one ray: a fan of none would never end (the angle step would be
+  // infinite or negative). Powers of the script's range never come near.
+  const long double rays = std::nearbyint(static_cast<long double>(params.rayFactor) * (scan.SmearPower + 3.0L));
+  const int32_t rayCount = static_cast<int32_t>(std::clamp(rays, 1.0L, 1000000.0L));
+
+  long double meanContour = 0;
+  if (params.contourRadius > 0) {
+    scan.ComputeContours(params.contourRadius);
+  }
+  TSmearer<NP> smearer(scan, planes);
+  if (params.contourRadius > 0) meanContour = smearer.MeanContour();
+
+  switch (params.routine) {
+    case TRoutine::kRowInterpolation: ConsoleWrite(Ru(".замазываю наспех..")); break;
+    case TRoutine::kRayCasting: ConsoleWrite(Ru(".замазываю..")); break;
+    default: ConsoleWrite(Ru(".замазываю вдумчиво..")); break;
+  }
+  smearer.Run(params, rayCount, meanContour, markFailed);
+}
+
+}  // namespace
 
 void TDrovixMangaScan::Smear() {
-  Raise("not built yet: Smear");
+  SmearPlanes<1>(*this, {this}, [this](int32_t y, int32_t x) { RowPtr(y)[x] = 255 * ErrorPatternBit(y, x); });
 }
 
 void TDrovixColorMangaScan::Smear() {
-  Raise("not built yet: Smear");
+  SmearPlanes<3>(*this, {this, GreenPlane.get(), RedPlane.get()}, [this](int32_t y, int32_t x) {
+    const int32_t blue = 255 * ErrorPatternBit(y, x);
+    RowPtr(y)[x] = blue;
+    GreenPlane->RowPtr(y)[x] = 0;
+    RedPlane->RowPtr(y)[x] = 255 - blue;
+  });
 }
 
 }  // namespace drovix
