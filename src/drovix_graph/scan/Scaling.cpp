@@ -1,44 +1,313 @@
-// Placeholder: this operation is being built.
+// Scaling of the page scan: the overall factor from the size limits, the two
+// scaling steps around processing, the resize of every plane, the 2x
+// enlargement of release builds and the straightening through the corner
+// marks.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <initializer_list>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "driver/Error.h"
 
 namespace drovix {
+namespace {
 
-float TDrovixMangaScan::ComputeScale(int32_t /*minWidth*/, int32_t /*minHeight*/, int32_t /*maxWidth*/, int32_t /*maxHeight*/) {
-  Raise("not built yet: ComputeScale");
+// A size limit that means "no limit".
+constexpr int32_t kNoLimit = 2147483647;
+// Largest side of the working page of a release build.
+constexpr long double kWorkSideCap = 4100;
+
+// round(v) into the 32-bit range (NaN gives 0), so that absurd factors cannot
+// overflow the conversion.
+int32_t RoundToInt(long double v) {
+  const long double r = std::nearbyint(v);
+  if (std::isnan(r)) return 0;
+  if (r >= static_cast<long double>(std::numeric_limits<int32_t>::max()))
+    return std::numeric_limits<int32_t>::max();
+  if (r <= static_cast<long double>(std::numeric_limits<int32_t>::min()))
+    return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(r);
 }
 
-void TDrovixMangaScan::ScaleTo(float /*f*/) {
-  Raise("not built yet: ScaleTo");
+// A side of the page after scaling by f; never below one pixel.
+int32_t ScaledSide(int32_t side, float f) {
+  return std::max(1, RoundToInt(static_cast<long double>(side) * f));
 }
 
-void TDrovixMangaScan::ScaleUpForWork(float /*s*/) {
-  Raise("not built yet: ScaleUpForWork");
+std::string LimitText(int32_t limit) {
+  return limit == kNoLimit ? Ru("неограничено") : std::to_string(limit);
 }
 
-void TDrovixMangaScan::Resize(int32_t /*newHeight*/, int32_t /*newWidth*/) {
-  Raise("not built yet: Resize");
+[[noreturn]] void RaiseLimitConflict(int32_t minWidth, int32_t minHeight, int32_t maxWidth, int32_t maxHeight,
+                                     int32_t width, int32_t height) {
+  Raise(Format(Ru("Заданные ограничения снизу по ширине (%d) и высоте (%d)\n\r конфликтуют с ограничениями "
+                  "сверху по ширине(%s) и высоте(%s)\n\r - картинка получилась бы размером %d x %d."),
+               minWidth, minHeight, LimitText(maxWidth).c_str(), LimitText(maxHeight).c_str(), width, height));
 }
 
-void TDrovixColorMangaScan::Resize(int32_t /*newHeight*/, int32_t /*newWidth*/) {
-  Raise("not built yet: Resize");
+// Hands the rows of source over to target, which takes source's size.
+void TakeRows(TDrovixGraph& target, TDrovixGraph& source) {
+  const int32_t h = source.Height();
+  target.SetCount(h);
+  for (int32_t i = 0; i < h; ++i) target.SetRow(i, source.SetRow(i, std::make_unique<TAOI>()));
 }
 
-void TDrovixMangaScan::DoubleSize() {
-  Raise("not built yet: DoubleSize");
+// Planes that are not resampled only take the new size.
+void TakeSize(const std::unique_ptr<TDrovixGraph>& plane, int32_t height, int32_t width) {
+  if (plane) plane->SetSize(height, width);
 }
+
+// Doubles the plane in place by pixel replication. Rows are expanded from
+// the bottom up and pixels from right to left, so that every source value is
+// read before its place is overwritten and no second page is needed.
+void DoublePlane(TDrovixGraph& g, bool dots) {
+  const int32_t h = g.Height(), w = g.Width();
+  g.SetSize(2 * h, 2 * w);
+  for (int32_t y = h - 1; y >= 0; --y) {
+    // Two output rows per source row: a dot every 300 output rows.
+    if (dots && (h - 1 - y) % 150 == 0) ConsoleWriteRaw(".");
+    int32_t* row = g.RowPtr(y);
+    for (int32_t x = w - 1; x >= 0; --x) {
+      const int32_t v = row[x];
+      row[2 * x + 1] = v;
+      row[2 * x] = v;
+    }
+    std::copy(row, row + 2 * w, g.RowPtr(2 * y + 1));
+    if (y > 0) std::copy(row, row + 2 * w, g.RowPtr(2 * y));
+  }
+}
+
+// Everything DoubleSize does; `replicated` are the picture planes (main
+// raster first), the markup planes are resampled.
+void DoubleScan(TDrovixMangaScan& scan, std::initializer_list<TDrovixGraph*> replicated) {
+  const int32_t h = 2 * scan.Height(), w = 2 * scan.Width();
+  bool first = true;
+  for (TDrovixGraph* plane : replicated) {
+    if (!plane) continue;
+    DoublePlane(*plane, first);
+    first = false;
+  }
+  if (scan.RedMarkup) scan.RedMarkup->Resize(h, w);
+  if (scan.GreenMarkup) scan.GreenMarkup->Resize(h, w);
+  TakeSize(scan.FillMask, h, w);
+  TakeSize(scan.Contours, h, w);
+  scan.ContoursDone = false;
+}
+
+// The piecewise-bilinear map of the deformation: output pixel (i, j) of an
+// H' x W' page to its position in the old page. The left half (columns
+// 0 .. L-1) is the quadrilateral TL-TM-BM-BL, the right half (columns
+// L .. W'-1) the quadrilateral TM-TR-BR-BM.
+class TDeformMap {
+ public:
+  TDeformMap(const std::array<TCornerMarkup, 2>& corners, int32_t newHeight, int32_t newWidth)
+      : c_(corners), h_(newHeight), l_(newWidth / 2), r_(newWidth - 1 - newWidth / 2) {}
+
+  int32_t Half() const { return l_; }
+
+  // Sets up the coefficients of output row i.
+  void StartRow(int32_t i) {
+    const TCorner &tl = c_[0][0], &tm = c_[0][1], &tr = c_[0][2];
+    const TCorner &bl = c_[1][0], &bm = c_[1][1], &br = c_[1][2];
+    // A page of one row has no height to interpolate over.
+    const long double d = h_ > 1 ? h_ - 1 : 1;
+    const long double v = i / d;
+    leftY_ = tl.y + i * (static_cast<long double>(bl.y) - tl.y) / d;
+    leftX_ = tl.x + i * (static_cast<long double>(bl.x) - tl.x) / d;
+    leftSpanY_ = (1 - v) * (static_cast<long double>(tm.y) - tl.y) + v * (static_cast<long double>(bm.y) - bl.y);
+    leftSpanX_ = (1 - v) * (static_cast<long double>(tm.x) - tl.x) + v * (static_cast<long double>(bm.x) - bl.x);
+    rightY_ = tm.y + i * (static_cast<long double>(bm.y) - tm.y) / d;
+    rightX_ = tm.x + i * (static_cast<long double>(bm.x) - tm.x) / d;
+    rightSpanY_ = (1 - v) * (static_cast<long double>(tr.y) - tm.y) + v * (static_cast<long double>(br.y) - bm.y);
+    rightSpanX_ = (1 - v) * (static_cast<long double>(tr.x) - tm.x) + v * (static_cast<long double>(br.x) - bm.x);
+  }
+
+  // Position of column j of the current row in the old page.
+  void At(int32_t j, float& y, float& x) const {
+    if (j < l_) {
+      y = static_cast<float>(leftY_ + j * leftSpanY_ / l_);
+      x = static_cast<float>(leftX_ + j * leftSpanX_ / l_);
+    } else if (r_ > 0) {
+      const int32_t o = j - l_;
+      y = static_cast<float>(rightY_ + o * rightSpanY_ / r_);
+      x = static_cast<float>(rightX_ + o * rightSpanX_ / r_);
+    } else {  // a page of one column: only the middle line
+      y = static_cast<float>(rightY_);
+      x = static_cast<float>(rightX_);
+    }
+  }
+
+ private:
+  const std::array<TCornerMarkup, 2>& c_;
+  int32_t h_, l_, r_;
+  long double leftY_ = 0, leftX_ = 0, leftSpanY_ = 0, leftSpanX_ = 0;
+  long double rightY_ = 0, rightX_ = 0, rightSpanY_ = 0, rightSpanX_ = 0;
+};
+
+// Replaces the plane by its deformed copy of newHeight x newWidth. Planes are
+// deformed one after another so that only one extra plane is held at a time.
+void DeformPlane(TDrovixGraph& plane, TDeformMap& map, int32_t newHeight, int32_t newWidth, bool dots) {
+  TDrovixGraph out;
+  out.SetSize(newHeight, newWidth);
+  if (plane.Height() > 0 && plane.Width() > 0) {
+    for (int32_t i = 0; i < newHeight; ++i) {
+      if (dots && i % 300 == 0) ConsoleWriteRaw(".");
+      map.StartRow(i);
+      int32_t* dst = out.RowPtr(i);
+      for (int32_t j = 0; j < newWidth; ++j) {
+        float y, x;
+        map.At(j, y, x);
+        dst[j] = plane.SmoothPixel(y, x);
+      }
+    }
+  }
+  TakeRows(plane, out);
+}
+
+// Everything Deform does; `planes` are the resampled planes, main raster first.
+void DeformScan(TDrovixMangaScan& scan, std::initializer_list<TDrovixGraph*> planes, int32_t newHeight,
+                int32_t newWidth) {
+  TDeformMap map(scan.Corners, newHeight, newWidth);
+  bool first = true;
+  for (TDrovixGraph* plane : planes) {
+    if (!plane) continue;
+    DeformPlane(*plane, map, newHeight, newWidth, first);
+    first = false;
+  }
+  TakeSize(scan.FillMask, newHeight, newWidth);
+  TakeSize(scan.Contours, newHeight, newWidth);
+  scan.ContoursDone = false;
+}
+
+}  // namespace
+
+float TDrovixMangaScan::ComputeScale(int32_t minWidth, int32_t minHeight, int32_t maxWidth, int32_t maxHeight) {
+  const int32_t w = TargetWidth, h = TargetHeight;
+  float s = 1.0f;
+  if (w < 1 || h < 1) return s;  // nothing to scale
+  const auto scaledW = [&] { return RoundToInt(static_cast<long double>(w) * s); };
+  const auto scaledH = [&] { return RoundToInt(static_cast<long double>(h) * s); };
+  if (h < minHeight || w < minWidth) {
+    if (h < minHeight) s = static_cast<float>(static_cast<long double>(minHeight) / h);
+    if (w < minWidth && static_cast<long double>(minWidth) / w > s)
+      s = static_cast<float>(static_cast<long double>(minWidth) / w);
+    if (scaledW() > maxWidth || scaledH() > maxHeight)
+      RaiseLimitConflict(minWidth, minHeight, maxWidth, maxHeight, scaledW(), scaledH());
+  }
+  if (h > maxHeight || w > maxWidth) {
+    if (w > maxWidth) s = static_cast<float>(static_cast<long double>(maxWidth) / w);
+    if (h > maxHeight && static_cast<long double>(maxHeight) / h < s)
+      s = static_cast<float>(static_cast<long double>(maxHeight) / h);
+    if (scaledW() < minWidth || scaledH() < minHeight)
+      RaiseLimitConflict(minWidth, minHeight, maxWidth, maxHeight, scaledW(), scaledH());
+  }
+  return s;
+}
+
+void TDrovixMangaScan::ScaleTo(float f) {
+  Scale = f;
+  if (Height() > 0 && Width() > 0) {
+    const int32_t newHeight = ScaledSide(TargetHeight, Scale);
+    const int32_t newWidth = ScaledSide(TargetWidth, Scale);
+    if (CornersFound) {
+      ConsoleWrite(Format(Ru("(деформирую с масштабом %f.."), static_cast<double>(Scale)));
+      Deform(newHeight, newWidth);
+      ConsoleWriteRaw(".).");
+      CornersFound = false;  // a page is straightened once
+    } else if (std::fabs(static_cast<long double>(Scale) - 1) > 0.0001L) {
+      ConsoleWrite(Format(Ru("(масштабирую в %f раза.."), static_cast<double>(Scale)));
+      Resize(newHeight, newWidth);
+      ConsoleWriteRaw(".).");
+    }
+  }
+  TargetWidth = Width();
+  TargetHeight = Height();
+}
+
+void TDrovixMangaScan::ScaleUpForWork(float s) {
+  float t = 2 * s;
+  if (TargetHeight * static_cast<long double>(t) > kWorkSideCap)
+    t = static_cast<float>(kWorkSideCap / TargetHeight);
+  if (TargetWidth * static_cast<long double>(t) > kWorkSideCap)
+    t = static_cast<float>(kWorkSideCap / TargetWidth);
+  Scale = std::max(t, 1.0f);
+  if (Height() > 0 && Width() > 0) {
+    const int32_t newHeight = ScaledSide(TargetHeight, Scale);
+    const int32_t newWidth = ScaledSide(TargetWidth, Scale);
+    if (CornersFound) {
+      ConsoleWrite(Format(Ru("(деформирую с масштабом %f.."), static_cast<double>(Scale)));
+      Deform(newHeight, newWidth);
+      ConsoleWriteRaw(".).");
+      CornersFound = false;
+    } else if (std::fabs(static_cast<long double>(Scale) - 2) > 0.001L) {
+      // Also at exactly 1: the planes are resampled to their own size.
+      ConsoleWrite(Format(Ru("(масштабирую в %f раза.."), static_cast<double>(Scale)));
+      Resize(newHeight, newWidth);
+      ConsoleWriteRaw(".).");
+    } else {
+      ConsoleWrite(Ru("(увеличиваю вдвое.."));
+      DoubleSize();
+      ConsoleWriteRaw(".).");
+    }
+  }
+  TargetWidth = Width();
+  TargetHeight = Height();
+}
+
+void TDrovixMangaScan::ScaleBeforeProcessing(int32_t quality, float s) {
+  if (quality < 0)
+    ScaleTo(std::min(s, 1.0f));
+  else if (quality == 0)
+    ScaleTo(std::max(s, 1.0f));
+  else
+    ScaleUpForWork(s);
+}
+
+void TDrovixMangaScan::ScaleAfterProcessing(int32_t quality, float s) {
+  if (quality < 0)
+    ScaleTo(std::max(s, 1.0f));
+  else if (quality == 0)
+    ScaleTo(std::min(s, 1.0f));
+  else
+    ScaleTo(s / Scale);
+}
+
+void TDrovixMangaScan::Resize(int32_t newHeight, int32_t newWidth) {
+  TDrovixGraph::Resize(newHeight, newWidth);
+  for (TDrovixGraph* plane : {RedMarkup.get(), GreenMarkup.get(), Transparency.get()})
+    if (plane) plane->Resize(newHeight, newWidth);
+  TakeSize(FillMask, newHeight, newWidth);
+  TakeSize(Contours, newHeight, newWidth);
+  ContoursDone = false;
+}
+
+void TDrovixColorMangaScan::Resize(int32_t newHeight, int32_t newWidth) {
+  TDrovixMangaScan::Resize(newHeight, newWidth);
+  for (TDrovixGraph* plane : {RedPlane.get(), GreenPlane.get()})
+    if (plane) plane->Resize(newHeight, newWidth);
+}
+
+void TDrovixMangaScan::DoubleSize() { DoubleScan(*this, {this, Transparency.get()}); }
 
 void TDrovixColorMangaScan::DoubleSize() {
-  Raise("not built yet: DoubleSize");
+  DoubleScan(*this, {this, Transparency.get(), RedPlane.get(), GreenPlane.get()});
 }
 
-void TDrovixMangaScan::Deform(int32_t /*newHeight*/, int32_t /*newWidth*/) {
-  Raise("not built yet: Deform");
+void TDrovixMangaScan::Deform(int32_t newHeight, int32_t newWidth) {
+  DeformScan(*this, {this, RedMarkup.get(), GreenMarkup.get(), Transparency.get()}, newHeight, newWidth);
 }
 
-void TDrovixColorMangaScan::Deform(int32_t /*newHeight*/, int32_t /*newWidth*/) {
-  Raise("not built yet: Deform");
+void TDrovixColorMangaScan::Deform(int32_t newHeight, int32_t newWidth) {
+  DeformScan(*this,
+             {this, RedMarkup.get(), GreenMarkup.get(), Transparency.get(), RedPlane.get(), GreenPlane.get()},
+             newHeight, newWidth);
 }
 
 }  // namespace drovix

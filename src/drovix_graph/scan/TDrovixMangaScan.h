@@ -79,9 +79,19 @@ class TDrovixMangaScan : public TDrovixGraph {
   virtual void SuppressGrain(int32_t n);
 
   // --- scaling ---
+  // The overall factor that brings TargetWidth x TargetHeight into the
+  // limits (2147483647 = no upper limit). Raises EDrovixError when the lower
+  // and upper limits cannot both be met.
   float ComputeScale(int32_t minWidth, int32_t minHeight, int32_t maxWidth, int32_t maxHeight);
+  // Scale := f; straightens the page through its corner marks (once) or
+  // resizes it to the target size times f; the target size becomes the page's.
   void ScaleTo(float f);
+  // The first step of release builds: about 2x s, no side above 4100.
   void ScaleUpForWork(float s);
+  // The page driver's two steps around processing, by quality (-1 draft,
+  // 0 normal, 1 release), with s from ComputeScale.
+  void ScaleBeforeProcessing(int32_t quality, float s);
+  void ScaleAfterProcessing(int32_t quality, float s);
   void Resize(int32_t newHeight, int32_t newWidth) override;
   virtual void DoubleSize();
   virtual void Deform(int32_t newHeight, int32_t newWidth);
