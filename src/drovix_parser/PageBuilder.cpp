@@ -1,0 +1,167 @@
+#include "drovix_parser/PageBuilder.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
+#include "drovix_graph/raster/png/PngSupport.h"
+#include "drovix_graph/scan/TDrovixColorMangaScan.h"
+#include "drovix_graph/scan/TDrovixMangaScan.h"
+#include "drovix_parser/ScriptPaths.h"
+#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/TextHelpers.h"
+
+namespace drovix {
+namespace {
+
+// The part of the balloons' cleaning lists that matters: CR and LF dropped.
+bool HasBalloonCleaning(const TDrovixMangaPage& page) {
+  for (const std::string& line : page.BalonSmearList)
+    if (!RemoveChars(line, "\r\n").empty()) return true;
+  return false;
+}
+
+// A name in the output folder that no page uses: ".<page>.<pid>.part".
+std::string TemporaryBase(const std::string& outBase) {
+  return ExtractFilePath(outBase) + "." + ExtractFileNamePart(outBase) + "." +
+         std::to_string(::getpid()) + ".part";
+}
+
+// Moves the finished temporary file over the output file. Raises with a
+// Russian message when the rename fails (the temporary file is removed).
+void Publish(const std::string& temporary, const std::string& target) {
+  if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+    std::remove(temporary.c_str());
+    Raise(Format(Ru("Не удалось записать файл \"%s\"!"), target.c_str()));
+  }
+}
+
+void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
+  const std::string outBase = manga.OutputBase(page);
+  const TDrovixManga::TPageState state = manga.PageState(page);
+  TBuildRecord& record = *manga.BuildRecord;
+  const std::string& section = page.BasePath;
+
+  bool build = false;
+  if (!state.Fresh || state.CleaningChanged) {
+    ConsoleWrite(Ru("  гружу..."));
+    if (page.ColorScans == 1)
+      page.Scan = TDrovixGraph::CreateFromFile<TDrovixColorMangaScan>(page.BasePath);
+    else
+      page.Scan = TDrovixGraph::CreateFromFile<TDrovixMangaScan>(page.BasePath);
+    ConsoleWriteRaw("...");
+    build = true;
+    if (state.Fresh && !page.Scan->HasTransparency() && !HasBalloonCleaning(page)) {
+      ConsoleWriteLine(Ru("НЕФИГ ДЕЛАТЬ."));
+      build = false;
+    }
+  }
+
+  if (build) {
+    TDrovixMangaScan& scan = *page.Scan;
+    scan.SmearMethod = page.SmearMethod;
+    scan.SmearPower = page.SmearPower;
+    if (page.CleaningPower > 0) scan.CleanLevels(page.CleaningPower);
+    if (page.KillPatterns > 0 && manga.Quality != -1) scan.SuppressGrain(page.KillPatterns);
+
+    const float s = scan.ComputeScale(page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight);
+    switch (manga.Quality) {
+      case -1: scan.ScaleTo(std::min(s, 1.0f)); break;
+      case 0: scan.ScaleTo(std::max(s, 1.0f)); break;
+      default: scan.ScaleUpForWork(s); break;
+    }
+    if (scan.HasTransparency()) scan.Smear();
+
+    for (const std::string& sound : page.Sounds) {
+      ConsoleWrite(Ru(".звук"));
+      scan.RenderLayers(sound);
+    }
+    for (size_t i = 0; i < page.Balons.size(); ++i) {
+      ConsoleWrite(Ru(".балон"));
+      scan.FindNextBalloon();
+      ConsoleWriteRaw("..");
+      scan.TypesetBalloon(page.Balons[i], manga.Fonts, page.BalonSmearList[i],
+                          page.DeviationsLoathing, page.TransitionsLoathing,
+                          page.ShortLinesLoathing, page.CompressionLoathing,
+                          page.MinHyphenWordLength,
+                          static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
+                          page.BalonParsList[i], page.BalonBackgrounds[i], manga.HardcoreMania,
+                          page.MaxFontCompression, page.MinFontSize, page.BalonFontSizes[i]);
+    }
+
+    switch (manga.Quality) {
+      case -1: scan.ScaleTo(std::max(s, 1.0f)); break;
+      case 0: scan.ScaleTo(std::min(s, 1.0f)); break;
+      default: scan.ScaleTo(s / scan.Scale); break;
+    }
+
+    const std::string temporary = TemporaryBase(outBase);
+    if (PngDisabled()) {
+      ConsoleWrite(Ru(".сохраняю как BMP"));
+      const std::string target = ChangeFileExt(outBase, ".bmp");
+      try {
+        scan.SaveBMP(temporary);
+      } catch (...) {
+        std::remove(temporary.c_str());
+        throw;
+      }
+      Publish(temporary, target);
+    } else {
+      if (!LibPngLoaded()) LoadLibPng();
+      ConsoleWrite(Ru(".сохраняю"));
+      try {
+        scan.SavePNG(temporary, page.PaletteDepth);  // appends ".png"
+      } catch (...) {
+        std::remove((temporary + ".png").c_str());
+        throw;
+      }
+      Publish(temporary + ".png", outBase + ".png");
+    }
+
+    record.WriteString(section, "Summary", manga.PageSummary(page));
+    record.WriteString(section, "Output file age", manga.OutputAge(page));
+    record.WriteInteger(section, "Quality", manga.Quality);
+    ConsoleWriteLine("...OK.");
+  } else {
+    ConsoleWriteLine(Ru("  НЕФИГ ДЕЛАТЬ."));
+  }
+
+  if (manga.Quality != -1) record.WriteString(section, "SmartSmear summary", manga.CleaningSummary(page));
+}
+
+// Writes what the record holds so far; a failure here must not hide the
+// failure of the page.
+void SaveRecordAfterFailure(TDrovixManga& manga) {
+  try {
+    manga.SaveBuildRecord();
+  } catch (...) {
+  }
+  FreeQuietly(manga.BuildRecord);
+}
+
+}  // namespace
+
+void BuildPage(TDrovixManga& manga, TDrovixMangaPage& page) {
+  try {
+    if (!manga.BuildRecord) Raise(Ru("Файл сборки уже закрыт."));
+    Build(manga, page);
+  } catch (const std::exception& e) {
+    SaveRecordAfterFailure(manga);
+    throw EDrovixError(
+        Format(Ru("Крах при сборке страницы \"%s\":\n\r%s"), page.BasePath.c_str(), e.what()));
+  } catch (...) {
+    SaveRecordAfterFailure(manga);
+    throw EDrovixError(
+        Format(Ru("Программа упала при обработке страницы \"%s\", а почему - не говорит, падла."),
+               page.BasePath.c_str()));
+  }
+}
+
+}  // namespace drovix

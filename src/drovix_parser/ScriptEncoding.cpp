@@ -1,0 +1,84 @@
+#include "drovix_parser/ScriptEncoding.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
+
+namespace drovix {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// 1-based number of the line holding byte offset (a line ends at LF, CR LF
+// or CR).
+int32_t LineOfOffset(std::string_view text, size_t offset) {
+  int32_t line = 1;
+  for (size_t i = 0; i < offset && i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      ++line;
+    } else if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (i < offset) ++line;
+    }
+  }
+  return line;
+}
+
+// The code point of a well-formed sequence at offset, or -1.
+int32_t CodePointAt(std::string_view text, size_t offset) {
+  const auto byte = [&](size_t k) -> uint32_t {
+    return offset + k < text.size() ? static_cast<unsigned char>(text[offset + k]) : 0u;
+  };
+  const uint32_t b0 = byte(0);
+  int n = 0;
+  uint32_t cp = 0;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    n = 1;
+    cp = b0 & 0x1F;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    n = 2;
+    cp = b0 & 0x0F;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    n = 3;
+    cp = b0 & 0x07;
+  } else {
+    return -1;
+  }
+  for (int k = 1; k <= n; ++k) {
+    const uint32_t b = byte(static_cast<size_t>(k));
+    if ((b & 0xC0) != 0x80) return -1;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  return static_cast<int32_t>(cp);
+}
+
+}  // namespace
+
+std::string DecodeScriptBytes(const std::string& bytes) {
+  std::string_view text(bytes);
+  const bool bom = text.substr(0, kBom.size()) == kBom;
+  if (bom) {
+    text.remove_prefix(kBom.size());
+  } else if (!LooksLikeUtf8(text)) {
+    return bytes;
+  }
+  size_t bad = 0;
+  if (auto converted = Utf8ToCp1251(text, &bad)) return *std::move(converted);
+
+  const int32_t line = LineOfOffset(text, bad);
+  const int32_t cp = CodePointAt(text, bad);
+  if (cp < 0) {
+    Raise(Format(Ru("Ошибка в строке %d.\n\rФайл начинается с метки кодировки UTF-8, но в этой "
+                    "строке стоят байты, недопустимые в UTF-8.\n\rПересохрани скрипт в кодировке "
+                    "UTF-8 или Windows-1251."),
+                 line));
+  }
+  Raise(Format(Ru("Ошибка в строке %d.\n\rСкрипт сохранён в кодировке UTF-8, а символа U+%04X в "
+                  "кодировке Windows-1251 нет.\n\rЗамени его или сохрани скрипт в кодировке "
+                  "Windows-1251."),
+               line, static_cast<unsigned>(cp)));
+}
+
+}  // namespace drovix

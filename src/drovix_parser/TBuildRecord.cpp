@@ -1,0 +1,179 @@
+#include "drovix_parser/TBuildRecord.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
+
+namespace drovix {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string TrimBlanks(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && IsBlank(s[b])) ++b;
+  while (e > b && IsBlank(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+// Writes all of data to fd; false on any failure (a full disk included).
+bool WriteAll(int fd, const std::string& data) {
+  const char* p = data.data();
+  size_t left = data.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, p, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    p += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+TBuildRecord::TBuildRecord(std::string fileName) : fileName_(std::move(fileName)) {
+  struct stat st {};
+  if (::stat(fileName_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  std::ifstream in(fileName_, std::ios::binary);
+  if (!in) return;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  LoadFromText(text);
+}
+
+void TBuildRecord::LoadFromText(const std::string& text) {
+  sections_.clear();
+  Section* current = nullptr;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find_first_of("\r\n", pos);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(pos, end - pos);
+    pos = end;
+    if (pos < text.size() && text[pos] == '\r') ++pos;
+    if (pos < text.size() && text[pos] == '\n') ++pos;
+
+    if (!line.empty() && line[0] == '[') {
+      // Section names are paths and may hold ']' themselves: the name runs to
+      // the last ']' of the line.
+      const size_t close = line.rfind(']');
+      if (close == 0 || close == std::string::npos) {
+        current = nullptr;  // unreadable header: its keys are skipped too
+        continue;
+      }
+      current = &GetSection(line.substr(1, close - 1));
+      continue;
+    }
+    if (current == nullptr) continue;
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = TrimBlanks(line.substr(0, eq));
+    if (key.empty()) continue;
+    bool known = false;
+    for (const Entry& e : current->entries)
+      if (e.key == key) known = true;
+    if (!known) current->entries.push_back({key, line.substr(eq + 1)});
+  }
+}
+
+std::string TBuildRecord::AsText() const {
+  std::string out;
+  for (const Section& s : sections_) {
+    out += '[';
+    out += s.name;
+    out += "]\n";
+    for (const Entry& e : s.entries) {
+      out += e.key;
+      out += '=';
+      out += e.value;
+      out += '\n';
+    }
+  }
+  return out;
+}
+
+const TBuildRecord::Section* TBuildRecord::FindSection(const std::string& name) const {
+  for (const Section& s : sections_)
+    if (s.name == name) return &s;
+  return nullptr;
+}
+
+TBuildRecord::Section& TBuildRecord::GetSection(const std::string& name) {
+  for (Section& s : sections_)
+    if (s.name == name) return s;
+  sections_.push_back(Section{name, {}});
+  return sections_.back();
+}
+
+std::string TBuildRecord::ReadString(const std::string& section, const std::string& key,
+                                     const std::string& defaultValue) const {
+  const Section* s = FindSection(section);
+  if (s == nullptr) return defaultValue;
+  for (const Entry& e : s->entries)
+    if (e.key == key) return e.value;
+  return defaultValue;
+}
+
+int32_t TBuildRecord::ReadInteger(const std::string& section, const std::string& key,
+                                  int32_t defaultValue) const {
+  const std::string text = TrimBlanks(ReadString(section, key, std::string()));
+  if (text.empty()) return defaultValue;
+  errno = 0;
+  char* end = nullptr;
+  const long long v = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || end != text.c_str() + text.size() || v < INT32_MIN || v > INT32_MAX)
+    return defaultValue;
+  return static_cast<int32_t>(v);
+}
+
+void TBuildRecord::WriteString(const std::string& section, const std::string& key,
+                               const std::string& value) {
+  Section& s = GetSection(section);
+  for (Entry& e : s.entries)
+    if (e.key == key) {
+      e.value = value;
+      return;
+    }
+  s.entries.push_back({key, value});
+}
+
+void TBuildRecord::WriteInteger(const std::string& section, const std::string& key,
+                                int32_t value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TBuildRecord::Save() const {
+  const std::string text = AsText();
+  const std::string failure =
+      Format(Ru("Не удалось записать файл \"%s\"!"), fileName_.c_str());
+  // A name of our own beside the record; O_EXCL never reuses a stranger's file.
+  std::string tempName;
+  int fd = -1;
+  for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+    tempName = fileName_ + "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".tmp";
+    fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) break;
+  }
+  if (fd < 0) Raise(failure);
+  bool ok = WriteAll(fd, text);
+  ok = (::fsync(fd) == 0) && ok;
+  ok = (::close(fd) == 0) && ok;
+  if (!ok || ::rename(tempName.c_str(), fileName_.c_str()) != 0) {
+    ::unlink(tempName.c_str());
+    Raise(failure);
+  }
+}
+
+}  // namespace drovix

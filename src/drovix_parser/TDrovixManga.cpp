@@ -1,0 +1,306 @@
+#include "drovix_parser/TDrovixManga.h"
+
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <utility>
+
+#include "driver/CommandLine.h"
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
+#include "drovix_graph/raster/FileAge.h"
+#include "drovix_graph/raster/png/PngSupport.h"
+#include "drovix_parser/PageBuilder.h"
+#include "drovix_parser/ScriptEncoding.h"
+#include "drovix_parser/ScriptPaths.h"
+#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/TextHelpers.h"
+
+namespace drovix {
+namespace {
+
+std::string Concatenated(const std::vector<std::string>& lines) {
+  std::string s;
+  for (const std::string& line : lines) s += line;
+  return s;
+}
+
+// The message for a script folder that is also the output folder.
+std::string SameFoldersMessage() {
+  return Ru("Вы чё, народ?!.. Имя выходной папки совпадает с именем входной!..\n\rТак же все "
+            "исходники сканов затрутся нафиг!..");
+}
+
+}  // namespace
+
+TDrovixManga::TDrovixManga(const std::string& fileName) {
+  if (fileName.empty())
+    Raise(Ru("В командной строке должно быть указано имя *.manga файла  для обработки!"));
+  ScriptFileName = fileName;
+  IsScriptHead = true;
+  if (HasCommandLineKey("-d")) {
+    SmearPower = 0;
+    Quality = -1;
+  } else {
+    Quality = HasCommandLineKey("-r") ? 1 : 0;
+    SmearPower = 25;
+  }
+
+  ScriptFolder = ExtractFilePath(fileName);
+  if (ScriptFolder.empty() || ScriptFolder[0] != '/') ScriptFolder = CurrentFolder() + ScriptFolder;
+  if (ScriptFolder.back() != '/') ScriptFolder += '/';
+  const std::string path = ScriptFolder + ChangeFileExt(ExtractFileNamePart(fileName), ".manga");
+  if (!RegularFileExists(path)) Raise(Format(Ru("Файл \"%s\" не существует!"), path.c_str()));
+
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes;
+  if (in.is_open()) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in.is_open() || in.bad())
+    Raise(Format(Ru("Не удалось прочитать файл \"%s\"!"), path.c_str()));
+
+  BuildRecord = std::make_unique<TBuildRecord>(ChangeFileExt(path, ".ini"));
+  BaseFolder = ScriptFolder;
+  MinWidth = 200;
+  MaxWidth = 2147483647;
+  MinHeight = 200;
+  MaxHeight = 2147483647;
+  PrepareScript(DecodeScriptBytes(bytes), path);
+}
+
+TDrovixManga::~TDrovixManga() {
+  if (runCompleted_ && !recordSaved_ && BuildRecord) {
+    try {
+      BuildRecord->Save();
+    } catch (const std::exception& e) {
+      ConsoleWriteLine(e.what());
+    } catch (...) {
+    }
+  }
+  for (auto& page : Pages) FreeQuietly(page);
+  for (auto& font : Fonts) FreeQuietly(font);
+  FreeQuietly(BuildRecord);
+}
+
+void TDrovixManga::Run() {
+  ConsoleWrite(Ru("\n\r\n\rПРОВЕРЯЮ ") + UpperCaseCyr(ExtractFileNamePart(ScriptFileName)) + " ..");
+  CheckPass();
+  LoadFonts();
+  BuildPages();
+  runCompleted_ = true;
+  SaveBuildRecord();
+}
+
+void TDrovixManga::ReadOutputFolder() {
+  const std::unique_ptr<TStringListWithIDs> block = ReadParameterBlock();
+  std::string folder = block->AsOneLine();
+  if (folder.empty())
+    folder = ScriptFolder;
+  else if (folder[0] != '/')
+    folder = ScriptFolder + folder;
+  if (!folder.empty() && folder.back() == '/') folder.pop_back();
+  if (!FolderExists(folder.empty() ? "/" : folder))
+    RaiseError(Format(Ru("Указанная папка \"%s\" не существует, а мне её создавать в лом.\n\rТак "
+                         "что давай, давай, ручками.."),
+                      folder.c_str()));
+  OutputFolder = folder + "/";
+  // Besides the spelling, the folders themselves are compared: "out/.." or a
+  // link to the script folder would otherwise overwrite the scans.
+  if (UpperCaseCyr(ScriptFolder) == UpperCaseCyr(OutputFolder) ||
+      SameFolder(ScriptFolder, OutputFolder))
+    RaiseError(SameFoldersMessage());
+  if (ScriptFolder.find_first_of("()") != std::string::npos)
+    RaiseError(Ru("Извиняйте, но путь к папке, в которой лежит манга, не должен содержать "
+                  "скобок.\n\rА он (\"") +
+               ScriptFolder + Ru("\"), типа, содержит..."));
+}
+
+void TDrovixManga::CheckPass() {
+  Line = 0;
+  Column = 1;
+  const std::string first = ReadName();
+  if (FindCommand(first) != CBEGIN)
+    RaiseSyntaxError(Ru("открывающая команда \"МАНГА()\""), first, std::string());
+  ReadOutputFolder();
+
+  int32_t pageCount = 0;
+  for (;;) {
+    const std::string name = ReadName();
+    if (!name.empty() && name[0] == '%') {
+      if (!Fonts[0])
+        RaiseError(Ru("Уже пошли описания страниц, а команда \"") + CommandKeyword(CFONT) +
+                   Ru("()\" так и не всчтретилась"));
+      ++pageCount;
+      const std::string pageName = NamePrefix + Trim(RemoveChars(name, "%"));
+      std::unique_ptr<TStringListWithIDs> block = ReadParameterBlock();
+      auto page = std::make_unique<TDrovixMangaPage>(*this, ScriptFolder, pageName, std::move(block));
+      // A name prefix or page name with folders in it can lead the scan into
+      // the output folder, where its page would be written over it.
+      if (SameFolder(ExtractFilePath(page->BasePath), OutputFolder))
+        RaiseError(Format(Ru("Вы чё, народ?!.. Скан страницы \"%s\" лежит в выходной папке!..\n\r"
+                             "Так же все исходники сканов затрутся нафиг!.."),
+                          page->BasePath.c_str()));
+      page->Parse();
+      Pages.push_back(std::move(page));
+      continue;
+    }
+
+    const TCommand command = FindCommand(name);
+    if (command == CBEGIN)
+      RaiseError(Ru("Открывающая команда \"") + CommandKeyword(CBEGIN) +
+                 Ru("()\" позволена только один раз, в начале файла."));
+    if (command == CEND) {
+      ConsoleWriteLine(Ru("ВСЁ ПУЧКОМ! :)\n\r"));
+      break;
+    }
+    if (command == CBALON)
+      RaiseError(Ru("Балоны между страницами не допускаются.\n\r (проверь, не затесалась ли где "
+                    "лишняя закрывающая скобка.)"));
+
+    const std::unique_ptr<TStringListWithIDs> block = ReadParameterBlock();
+    if (pageCount > 0 && (command == CFONT || command == CDISABLEPNG ||
+                          command == CHARDCOREMANIA || command == CDRAFT || command == CRELIZ))
+      RaiseError(Ru("Команда \"") + CommandKeyword(command) +
+                 Ru("()\" должна идти ДО начала описания страниц."));
+    if (command == CDISABLEPNG)
+      DisablePng();
+    else if (command == CHARDCOREMANIA)
+      HardcoreMania = true;
+    else
+      ApplyCommand(command, *block);
+  }
+}
+
+void TDrovixManga::LoadFonts() {
+  ConsoleWrite(Ru("\n\rГружу шрифты..."));
+  for (auto& font : Fonts)
+    if (font) font->Load();
+  ConsoleWriteLine("OK.\n\r");
+}
+
+void TDrovixManga::BuildPages() {
+  ConsoleWriteLine(Ru("\n\rСОБИРАЮ МАНГУ...\n\r"));
+  for (auto& page : Pages) {
+    ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + ExtractFileNamePart(page->BasePath));
+    BuildPage(*this, *page);
+    FreeQuietly(page);  // frees its scan too: one scan in memory at a time
+  }
+}
+
+void TDrovixManga::SaveBuildRecord() {
+  if (!BuildRecord) return;
+  BuildRecord->Save();
+  recordSaved_ = true;
+}
+
+std::string TDrovixManga::ParseLayers(const std::string& text, int32_t mode) {
+  return ParseLayerList(*this, text, mode);
+}
+
+std::string TDrovixManga::ParseSoundOrTextLayers(const std::string& text, bool isSound) {
+  return ParseLayers(text, isSound ? 0 : 1);
+}
+
+std::string TDrovixManga::ParseBalloonText(const std::string& text) {
+  return ParseBalloonTextWith(*this, text, ScriptFolder, TextureIds, TextureValues);
+}
+
+std::string TDrovixManga::ResolveTexture(const std::string& text) {
+  const std::string id = NormalizeTextureId(text);
+  for (size_t i = 0; i < TextureIds.size() && i < TextureValues.size(); ++i)
+    if (TextureIds[i] == id) return TextureValues[i];
+  return text;
+}
+
+bool TDrovixManga::HasFonts() const {
+  for (const auto& font : Fonts)
+    if (font) return true;
+  return false;
+}
+
+void TDrovixManga::SetFont(int32_t index, const std::string& fileName) {
+  if (index < 0 || index >= static_cast<int32_t>(Fonts.size())) return;
+  Fonts[static_cast<size_t>(index)] = std::make_unique<TFont>(fileName);
+}
+
+void TDrovixManga::DefineTexture(const std::string& id, const std::string& value) {
+  for (size_t i = 0; i < TextureIds.size(); ++i)
+    if (TextureIds[i] == id) {
+      TextureValues[i] = value;
+      return;
+    }
+  TextureIds.push_back(id);
+  TextureValues.push_back(value);
+}
+
+// --- Build record ---
+
+std::string TDrovixManga::OutputBase(const TDrovixMangaPage& page) const {
+  return OutputFolder + ExtractFileNamePart(page.BasePath);
+}
+
+std::string TDrovixManga::OutputAge(const TDrovixMangaPage& page) const {
+  // The ages of the very files BuildPage writes. For a page name with a dot
+  // ("p12.5") these are "p12.5.png" and "p12.bmp".
+  const std::string base = OutputBase(page);
+  const uint32_t sum = static_cast<uint32_t>(FileAge(base + ".png")) +
+                       static_cast<uint32_t>(FileAge(ChangeFileExt(base, ".bmp")));
+  return std::to_string(static_cast<int32_t>(sum));
+}
+
+std::string TDrovixManga::InputAge(const TDrovixMangaPage& page) const {
+  // The scan is read from BasePath + ".png" / ".tga", a dot in the page name
+  // included, and its companions from BasePath + "_".
+  return InputFilesAge(page.BasePath);
+}
+
+std::string TDrovixManga::PageSummary(const TDrovixMangaPage& page) const {
+  std::string s = InputAge(page);
+  s += Format("%s%d%d%d%d%d%d%d%d%d", page.NamePrefix.c_str(), page.CleaningPower, page.PaletteDepth,
+              page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight, page.ScaleBefore,
+              page.ColorScans, page.KillPatterns);
+  s += RemoveChars(Concatenated(page.Sounds), "\r\n");
+  const std::string smear = Concatenated(page.BalonSmearList);
+  s += smear;
+  if (page.Balons.empty()) return s;
+
+  s += Concatenated(page.Balons);
+  s += Concatenated(page.BalonParsList);
+  s += Format("%d%d%d%d%f%f%f%f", page.MinHyphenWordLength, page.FontSize, page.MinFontSize,
+              page.MaxFontCompression, static_cast<double>(page.CompressionLoathing),
+              static_cast<double>(page.ShortLinesLoathing),
+              static_cast<double>(page.TransitionsLoathing),
+              static_cast<double>(page.DeviationsLoathing));
+  bool hardcore = HardcoreMania;
+  for (const std::string& b : page.Balons)
+    if (b.find('\xD5') != std::string::npos) hardcore = true;
+  s += hardcore ? "1" : "0";
+  for (const int32_t v : page.BalonBackgrounds) s += std::to_string(v);
+  for (const int32_t v : page.BalonFontSizes) s += std::to_string(v);
+  for (const int32_t v : page.BalonLineSpacings) s += std::to_string(v);
+  for (const auto& font : Fonts)
+    if (font) s += font->FileName;
+  if (page.SmearPower == 0) s += smear;
+  return s;
+}
+
+std::string TDrovixManga::CleaningSummary(const TDrovixMangaPage& page) const {
+  return Trim(Format("%s %d %s", SmearMethodName(page.SmearMethod).c_str(), page.SmearPower,
+                     Concatenated(page.BalonSmearList).c_str()));
+}
+
+TDrovixManga::TPageState TDrovixManga::PageState(const TDrovixMangaPage& page) const {
+  TPageState state;
+  if (!BuildRecord) return state;
+  const std::string& section = page.BasePath;
+  state.Fresh =
+      BuildRecord->ReadString(section, "Output file age", std::string()) == OutputAge(page) &&
+      BuildRecord->ReadString(section, "Summary", std::string()) == PageSummary(page) &&
+      BuildRecord->ReadInteger(section, "Quality", -1) >= Quality;
+  state.CleaningChanged =
+      Quality != -1 &&
+      BuildRecord->ReadString(section, "SmartSmear summary", std::string()) != CleaningSummary(page);
+  return state;
+}
+
+}  // namespace drovix

@@ -1,0 +1,100 @@
+// The script object: the whole script text, the script-wide settings, the
+// texture table, the fonts, the page descriptions and the build record of
+// one run.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drovix_graph/typeset/TFont.h"
+#include "drovix_parser/TBuildRecord.h"
+#include "drovix_parser/TParamsContainer.h"
+
+namespace drovix {
+
+class TDrovixMangaPage;
+
+class TDrovixManga : public TParamsContainer {
+ public:
+  // Reads the script named on the command line: the name's extension is
+  // replaced by ".manga", a relative name is taken from the current folder.
+  // Reads the build record beside it ("<script>.ini"; absent reads empty).
+  // Raises EDrovixError for an empty name, a missing file or a script saved
+  // as UTF-8 that holds a character without a Windows-1251 code.
+  explicit TDrovixManga(const std::string& fileName);
+  // Writes the build record when Run finished without failure and has not
+  // written it yet; a failure to write is reported on the console.
+  ~TDrovixManga() override;
+  TDrovixManga(const TDrovixManga&) = delete;
+  TDrovixManga& operator=(const TDrovixManga&) = delete;
+
+  std::string ScriptFolder;    // absolute, ending in '/'
+  std::string OutputFolder;    // absolute, ending in '/' (set by Run)
+  std::string ScriptFileName;  // as given on the command line
+  std::vector<std::string> TextureIds;     // normalized identifiers
+  std::vector<std::string> TextureValues;  // picture base name or "%" brightness
+  TArrayofFont Fonts;
+  // Absent after a page build failed: it was then written and freed.
+  std::unique_ptr<TBuildRecord> BuildRecord;
+  bool HardcoreMania = false;
+  // Page descriptions in script order; each is freed right after its build.
+  std::vector<std::unique_ptr<TDrovixMangaPage>> Pages;
+  int32_t Quality = 0;  // -1 draft, 0 normal, 1 release
+
+  // Check pass over the whole script, then the fonts, then every page.
+  // Writes the build record at its end.
+  void Run();
+
+  std::string ParseLayers(const std::string& text, int32_t mode) override;
+  std::string ParseSoundOrTextLayers(const std::string& text, bool isSound) override;
+  // Balloons are refused in the script head; this is the page's reader over
+  // this script's texture table, for completeness.
+  std::string ParseBalloonText(const std::string& text) override;
+  // The value of the texture whose identifier equals the normalized text,
+  // else the text itself.
+  std::string ResolveTexture(const std::string& text) override;
+
+  // --- The build record of one page (section = the page's BasePath). ---
+  // Where the page is written: OutputFolder + file-name part of BasePath
+  // (".png" appended, or the extension replaced by ".bmp").
+  std::string OutputBase(const TDrovixMangaPage& page) const;
+  // Sum of the ages of both possible output files, decimal.
+  std::string OutputAge(const TDrovixMangaPage& page) const;
+  // Sum of the ages of the scan and its '_' companions, decimal.
+  std::string InputAge(const TDrovixMangaPage& page) const;
+  // "Summary": everything the finished page is made from.
+  std::string PageSummary(const TDrovixMangaPage& page) const;
+  // "SmartSmear summary": the text-removal settings of the page.
+  std::string CleaningSummary(const TDrovixMangaPage& page) const;
+
+  struct TPageState {
+    bool Fresh = false;            // output, inputs, settings and quality unchanged
+    bool CleaningChanged = false;  // text-removal settings changed (not in drafts)
+  };
+  // The up-to-date test against the stored record.
+  TPageState PageState(const TDrovixMangaPage& page) const;
+
+  // Writes the build record file (temporary file + rename). Raises on failure.
+  void SaveBuildRecord();
+
+ protected:
+  bool HasFonts() const override;
+  void SetFont(int32_t index, const std::string& fileName) override;
+  int32_t GetQuality() const override { return Quality; }
+  void SetQuality(int32_t quality) override { Quality = quality; }
+  void DefineTexture(const std::string& id, const std::string& value) override;
+  void SetHardcoreMania() override { HardcoreMania = true; }
+
+ private:
+  void ReadOutputFolder();
+  void CheckPass();
+  void LoadFonts();
+  void BuildPages();
+
+  bool runCompleted_ = false;
+  bool recordSaved_ = false;
+};
+
+}  // namespace drovix
