@@ -1,0 +1,37 @@
+#include "drovix_graph/raster/TDrovixTexture.h"
+
+#include <cmath>
+
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
+#include "drovix_graph/raster/TextureSampling.h"
+
+namespace drovix {
+
+int32_t PackedColourToGrey(int32_t pixel) {
+  const uint32_t p = static_cast<uint32_t>(pixel);
+  const long double grey = 0.3L * (p & 255u) + 0.5L * ((p >> 8) & 255u) + 0.2L * ((p >> 16) & 255u);
+  return static_cast<int32_t>(std::nearbyint(grey));
+}
+
+int32_t TDrovixTexture::GreyAt(int32_t row, int32_t column) const {
+  const int32_t v = Pixel(WrapRow(row), WrapColumn(column));
+  return PackedColour ? PackedColourToGrey(v) : v;
+}
+
+void TDrovixTexture::CheckTextureSize() const {
+  if (Height() < 2 || Width() < 2)
+    Raise(Format(Ru("Текстура слишком мала: %dx%d, а нужна картинка хотя бы 2x2 точки.\n\r(файл \"%s\")"),
+                 Width(), Height(), SourceFile.c_str()));
+}
+
+void TDrovixTexture::SplitLayers() {
+  CheckTextureSize();
+  TDrovixGraph::SplitLayers();
+}
+
+int32_t TDrovixTexture::SmoothSample(float row, float column) const {
+  return SmoothTexel(row, column, [this](int32_t r, int32_t c) { return GreyAt(r, c); });
+}
+
+}  // namespace drovix
