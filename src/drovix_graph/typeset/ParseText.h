@@ -1,0 +1,32 @@
+// Reading a balloon text with its % tags into words and phrases.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "drovix_graph/typeset/TFont.h"
+#include "drovix_graph/typeset/TPhrases.h"
+
+namespace drovix {
+
+// Glues every spaced dash (" - ") to the word before it with a no-break
+// space tag, so that a dash never starts a line. Picture names are kept.
+std::string RewriteDashes(const std::string& text);
+
+// The phrases of a balloon text already normalised by the page description
+// (upper-case tags, line breaks as "%А"). Horizontal texts get automatic
+// hyphenation for words of at least minHyphenLength characters; vertical
+// ones are set with vertical words into vertical phrases. Control
+// characters are read as spaces. Phrases without words are left out.
+// Raises EDrovixError when a word needs an empty font slot or a picture
+// cannot be loaded.
+std::unique_ptr<TPhrases> ParseText(const std::string& text, TArrayofFont& fonts,
+                                    int32_t minHyphenLength, bool vertical, int32_t fontSize);
+
+// For the script's check pass: the message refusing the first tag of a
+// normalised balloon text that selects a font slot without a font ("%0"..
+// "%9", "%Ж", "%К"), or an empty text when every selected slot is filled.
+std::string FontSlotError(const std::string& balloonText, const TArrayofFont& fonts);
+
+}  // namespace drovix

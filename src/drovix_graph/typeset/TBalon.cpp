@@ -1,0 +1,283 @@
+#include "drovix_graph/typeset/TBalon.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
+#include "drovix_graph/typeset/Nearest.h"
+#include "drovix_graph/typeset/ParseText.h"
+
+namespace drovix {
+
+TBalon::TBalon(const TDrovixGraph& mask, int32_t maxX, int32_t maxY, int32_t minX, int32_t minY) {
+  const int32_t h = maxY - minY + 1;
+  const int32_t w = maxX - minX + 1;
+  if (h <= 0 || w <= 0) return;  // no box: a balloon without interior
+  SetSize(h, w);
+  for (int32_t r = 0; r < h; ++r) {
+    int32_t* row = RowPtr(r);
+    const int32_t my = minY + r;
+    const int32_t* maskRow = my >= 0 && my < mask.Height() ? mask.RowPtr(my) : nullptr;
+    const int32_t maskWidth = mask.Width();
+    for (int32_t c = 0; c < w; ++c) {
+      const int32_t mx = minX + c;
+      row[c] = maskRow != nullptr && mx >= 0 && mx < maskWidth && maskRow[mx] == 1 ? 255 : -1;
+    }
+  }
+}
+
+TBalon::~TBalon() = default;
+
+void TBalon::BuildShape() {
+  BuildSpans(
+      Height(), Width(), [this](int32_t line, int32_t pos) { return RowPtr(line)[pos] == 255; },
+      [this](int32_t line, int32_t pos) { RowPtr(line)[pos] = 255; });
+}
+
+void TBalon::RenderText() {
+  for (int32_t i = 0; i < Phrases->Count(); ++i) {
+    TPhrase& p = Phrases->Items(i);
+    const std::unique_ptr<TWord> drawn = p.Render();
+    PasteDarker(*drawn, p.Y, p.X);
+  }
+}
+
+int32_t TBalon::LineStart(int32_t y, int32_t h) const {
+  h = std::max(h, 1);
+  if (y < FirstLine || y + h - 1 > LastLine) return -1;
+  int32_t start = SpanFrom[y];
+  for (int32_t i = y + 1; i < y + h; ++i) start = std::max(start, SpanFrom[i]);
+  return start;
+}
+
+int32_t TBalon::LineWidth(int32_t y, int32_t h) const {
+  const int32_t start = LineStart(y, h);
+  if (start < 0) return -1;
+  h = std::max(h, 1);
+  int32_t end = SpanTo[y];
+  for (int32_t i = y + 1; i < y + h; ++i) end = std::min(end, SpanTo[i]);
+  return end - start - 1;
+}
+
+void TBalon::ParseText(const std::string& text, TArrayofFont& fonts, int32_t minHyphenLength, bool vertical,
+                       int32_t fontSize) {
+  Phrases = drovix::ParseText(text, fonts, minHyphenLength, vertical, fontSize);
+  measures_.clear();
+  measured_.fill(false);
+}
+
+const TBalon::TMeasure* TBalon::MeasuresFor(int32_t k, int32_t minSize, float scale) {
+  const int32_t n = Phrases->Count();
+  const size_t rowSize = static_cast<size_t>(n);
+  if (measures_.size() != rowSize * TLoathingArray::Compressions || scale != measuredScale_ ||
+      minSize != measuredMinSize_) {
+    measures_.resize(rowSize * TLoathingArray::Compressions);
+    measured_.fill(false);
+    measuredScale_ = scale;
+    measuredMinSize_ = minSize;
+  }
+  TMeasure* row = measures_.data() + rowSize * static_cast<size_t>(k);
+  if (!measured_[static_cast<size_t>(k)]) {
+    const float c = static_cast<float>((100 - k) / 100.0L);
+    for (int32_t i = 0; i < n; ++i) {
+      TPhrase& p = Phrases->Items(i);
+      p.Compression = k;
+      p.MinSize = minSize;
+      p.Scale = scale;
+      TMeasure& m = row[i];
+      m.lengthWith = p.Length(true);
+      m.lengthWithout = p.Length(false);
+      m.thickness = p.Thickness();
+      m.lineStep = p.LineStep();
+      m.space = Nearest(static_cast<long double>(m.thickness) / 2 * c);
+      m.minSizeOk = p.CheckMinSize(minSize, scale);
+    }
+    measured_[static_cast<size_t>(k)] = true;
+  }
+  return row;
+}
+
+void TBalon::RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) const {
+  Raise(Format(Ru("При попытке впихнуть текст в балон №%d, при уменьшении масштаба до %d%s,\n\r произошло "
+                  "нарушение минимального размера шрифта (%d)\n\r в слове №%d (\"%s\")."),
+               Number, Nearest(static_cast<long double>(scale) * 100), "%", minSize, phraseIndex + 1,
+               Phrases->Items(phraseIndex).Text.c_str()));
+}
+
+int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLoathing, float transitionLoathing,
+                           float shortLineLoathing, float compressionLoathing, float spacing, int32_t k,
+                           float scale) {
+  if (hardcore_) spacing = static_cast<float>(static_cast<long double>(spacing) + 0.5L);
+  const int32_t n = Phrases->Count();
+  const TMeasure* m = MeasuresFor(k, minSize, scale);
+  for (int32_t i = 0; i < n; ++i) {
+    TPhrase& p = Phrases->Items(i);
+    p.X = 0;
+    p.Y = 0;
+    p.EndsLine = false;
+  }
+
+  // Costs can add up past 32 bits in absurd cases; they saturate just below
+  // NoFit so that a layout that fits never reads as one that does not.
+  int64_t penalty = 0;
+  int32_t y = startLine;
+  int32_t lineH = 0;
+  int32_t count = 0;
+  int64_t lineW = 0;
+  const int32_t compressionCost = Nearest(static_cast<long double>(compressionLoathing) * 100 * k);
+  const int32_t hyphenCost = Nearest(static_cast<long double>(transitionLoathing) * 50000);
+
+  const auto fitsOnLine = [&](int32_t i) {
+    const int64_t need = int64_t{m[i].lengthWith} + lineW + (count > 0 ? m[i].space : 0);
+    const int32_t avail = LineWidth(y, std::max(lineH, m[i].thickness));
+    return avail > need;
+  };
+  const auto addToLine = [&](int32_t i) {
+    lineH = std::max(lineH, Nearest(static_cast<long double>(m[i].lineStep) * spacing));
+    lineW += m[i].lengthWithout + (count > 0 ? m[i].space : 0);
+    ++count;
+    penalty += compressionCost;
+  };
+  const auto lengthOnLine = [&](int32_t j, int32_t last) {
+    return j == last ? m[j].lengthWith : m[j].lengthWithout;
+  };
+  // Places the line ending with phrase `last`; false when the line's band
+  // (grown by the line spacing) leaves the balloon or has no usable length.
+  const auto finishLine = [&](int32_t last) {
+    const int32_t first = last - count + 1;
+    const int32_t lw = LineWidth(y, lineH);
+    if (lw <= 0) return false;
+    const int32_t lx = LineStart(y, lineH);
+    const int32_t lend = lx + lw;
+    TPhrase& lastPhrase = Phrases->Items(last);
+    lastPhrase.EndsLine = true;
+    if (lastPhrase.HyphenAfter) penalty += hyphenCost;
+    if (hardcore_) lastPhrase.Justify = JLEFT;
+    const auto placeFromLeft = [&](int64_t x) {
+      for (int32_t j = first; j <= last; ++j) {
+        TPhrase& p = Phrases->Items(j);
+        p.X = static_cast<int32_t>(x);
+        x += lengthOnLine(j, last);
+        if (!p.HyphenAfter) x += m[j].space;
+      }
+      return x;
+    };
+    int64_t slack;
+    switch (lastPhrase.Justify) {
+      case JLEFT:
+        slack = std::max<int64_t>(0, lend - placeFromLeft(lx));
+        break;
+      case JRIGHT: {
+        int64_t x = lend;
+        for (int32_t j = last; j >= first; --j) {
+          x -= lengthOnLine(j, last);
+          Phrases->Items(j).X = static_cast<int32_t>(x);
+          if (j > 0 && !Phrases->Items(j - 1).HyphenAfter) x -= m[j].space;
+        }
+        slack = std::max<int64_t>(0, x - lx);
+        break;
+      }
+      default:  // JCENTER, and JWIDTH, which stretches no space
+        slack = std::max<int64_t>(0, lw - lineW);
+        placeFromLeft(lx + slack / 2);
+        break;
+    }
+    penalty += Nearest(static_cast<long double>(shortLineLoathing) * 500 * slack / lw);
+    for (int32_t j = first; j <= last; ++j) {
+      TPhrase& p = Phrases->Items(j);
+      switch (p.VAlign) {
+        case 0: p.Y = y + lineH - m[j].thickness; break;
+        case 1: p.Y = y; break;
+        default: p.Y = y + (lineH - m[j].thickness) / 2; break;
+      }
+    }
+    y += lineH;
+    count = 0;
+    lineW = 0;
+    return true;
+  };
+
+  for (int32_t i = 0; i < n; ++i) {
+    TPhrase& p = Phrases->Items(i);
+    p.Compression = k;
+    p.MinSize = minSize;
+    p.Scale = scale;
+    if (!m[i].minSizeOk) RaiseMinSize(i, minSize, scale);
+    if (fitsOnLine(i)) {
+      addToLine(i);
+    } else {
+      if (count == 0) return NoFit;
+      if (!finishLine(i - 1)) return NoFit;
+      if (!fitsOnLine(i)) return NoFit;
+      addToLine(i);
+    }
+    if (i == n - 1 || p.EndsParagraph) {
+      if (!finishLine(i)) return NoFit;
+    }
+  }
+  // Twice the distance between the middles of the text block and the balloon.
+  if (LastLine != FirstLine) {
+    const int64_t offCentre = std::llabs(int64_t{startLine} + y - FirstLine - LastLine);
+    penalty += Nearest(static_cast<long double>(offCentre) * 60000 * deviationLoathing / (LastLine - FirstLine));
+  }
+  return static_cast<int32_t>(std::min<int64_t>(penalty, NoFit - 1));
+}
+
+void TBalon::Typeset(const std::string& text, TArrayofFont& fonts, float deviationLoathing, float transitionLoathing,
+                     float shortLineLoathing, float compressionLoathing, int32_t minHyphenLength, float spacing,
+                     float initialScale, int32_t maxCompression, int32_t minFontSize, int32_t fontSize) {
+  ChosenLine = -1;
+  ChosenCompression = -1;
+  ChosenScale = 0;
+  if (text.empty()) return;
+  ParseText(text, fonts, minHyphenLength, vertical_, fontSize);
+  ConsoleWriteRaw(".");
+  if (Phrases->Count() == 0) return;
+  if (!HasInterior()) {
+    Raise(Format(Ru("Балон №%d пустой: в его разметке нет ни одной точки, куда можно вписать текст."), Number));
+  }
+  maxCompression = Clamp(maxCompression, 0, TLoathingArray::Compressions - 1);
+  // A minimum size of at least 1 is what ends the shrinking for certain.
+  minFontSize = std::max(minFontSize, 1);
+  float s = std::isfinite(initialScale) ? initialScale : 1.0f;
+  for (;;) {
+    for (int32_t r = FirstLine; r <= LastLine; ++r) {
+      for (int32_t k = 0; k < TLoathingArray::Compressions; ++k) {
+        Loathing.Row(k)[r] = k <= maxCompression
+                                 ? LayoutCost(r, minFontSize, deviationLoathing, transitionLoathing,
+                                              shortLineLoathing, compressionLoathing, spacing, k, s)
+                                 : NoFit;
+      }
+    }
+    // Ties go to the earliest start line, and within it to the highest
+    // compression.
+    int32_t best = NoFit;
+    int32_t bestLine = -1;
+    int32_t bestK = -1;
+    for (int32_t r = FirstLine; r <= LastLine; ++r) {
+      for (int32_t k = TLoathingArray::Compressions - 1; k >= 0; --k) {
+        if (Loathing.Row(k)[r] < best) {
+          best = Loathing.Row(k)[r];
+          bestLine = r;
+          bestK = k;
+        }
+      }
+    }
+    if (best < NoFit) {
+      LayoutCost(bestLine, minFontSize, deviationLoathing, transitionLoathing, shortLineLoathing,
+                 compressionLoathing, spacing, bestK, s);
+      ChosenLine = bestLine;
+      ChosenCompression = bestK;
+      ChosenScale = s;
+      RenderText();
+      return;
+    }
+    s = static_cast<float>(s / 1.17L);
+    ConsoleWriteRaw(".");
+  }
+}
+
+}  // namespace drovix

@@ -1,0 +1,156 @@
+// A balloon: the interior of one red-marked speech balloon cut out as a
+// raster of its bounding box (-1 outside, 255 inside), with its usable line
+// spans, its phrases, and the search that fits the text in. Lines are rows
+// here; TVertBalon and THardcoreBAlon lay columns.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drovix_graph/raster/TDrovixGraph.h"
+#include "drovix_graph/typeset/TFont.h"
+#include "drovix_graph/typeset/TLoathingArray.h"
+#include "drovix_graph/typeset/TPhrases.h"
+
+namespace drovix {
+
+class TBalon : public TDrovixGraph {
+ public:
+  static constexpr int32_t NoFit = 2147483647;
+
+  // A balloon of class T made from the mask of a balloon fill (1 inside) and
+  // its bounding box in mask pixels, with its shape built. Mask pixels
+  // outside the mask's own bounds count as outside the balloon.
+  template <class T>
+  static std::unique_ptr<T> Create(const TDrovixGraph& mask, int32_t maxX, int32_t maxY, int32_t minX,
+                                   int32_t minY) {
+    auto balloon = std::make_unique<T>(mask, maxX, maxY, minX, minY);
+    balloon->BuildShape();
+    return balloon;
+  }
+
+  // Fills the raster from the mask only; use Create, which also builds the
+  // shape (a constructor cannot reach the descendants' BuildShape).
+  TBalon(const TDrovixGraph& mask, int32_t maxX, int32_t maxY, int32_t minX, int32_t minY);
+  ~TBalon() override;
+
+  // Computes FirstLine, LastLine and the spans, sizes the cost rows, and
+  // makes every line's span interior (holes and notches filled).
+  virtual void BuildShape();
+  // Draws every phrase of the current layout into the raster.
+  virtual void RenderText();
+
+  // Usable start of the band of lines y..y+h-1: the largest span start, or
+  // -1 when the band leaves the balloon. A band under one line counts as one.
+  int32_t LineStart(int32_t y, int32_t h) const;
+  // Usable length of the band, both edge pixels excluded, or -1.
+  int32_t LineWidth(int32_t y, int32_t h) const;
+
+  // Replaces Phrases by the phrases of text (see ParseText).
+  void ParseText(const std::string& text, TArrayofFont& fonts, int32_t minHyphenLength, bool vertical,
+                 int32_t fontSize);
+
+  // Lays the phrases out greedily from startLine with compression k at
+  // scale and returns the penalty, or NoFit. Leaves X, Y and EndsLine of the
+  // phrases describing the layout. Raises EDrovixError with the
+  // minimum-size message when a word falls below minSize.
+  int32_t LayoutCost(int32_t startLine, int32_t minSize, float deviationLoathing, float transitionLoathing,
+                     float shortLineLoathing, float compressionLoathing, float spacing, int32_t k, float scale);
+
+  // Parses text and fits it: every start line and every compression up to
+  // maxCompression is priced, the cheapest is rendered; when nothing fits
+  // the scale is divided by 1.17 (a "." per retry) until it fits or a word
+  // falls below the minimum size (EDrovixError). An empty text does nothing.
+  // Raises EDrovixError for a balloon without interior.
+  void Typeset(const std::string& text, TArrayofFont& fonts, float deviationLoathing, float transitionLoathing,
+               float shortLineLoathing, float compressionLoathing, int32_t minHyphenLength, float spacing,
+               float initialScale, int32_t maxCompression, int32_t minFontSize, int32_t fontSize);
+
+  bool IsVertical() const { return vertical_; }
+  bool IsHardcore() const { return hardcore_; }
+  // False for a mask without a single interior pixel.
+  bool HasInterior() const { return FirstLine <= LastLine && LastLine < SpanFrom.Count(); }
+
+  int32_t FirstLine = 0;
+  int32_t LastLine = 0;
+  std::unique_ptr<TPhrases> Phrases;
+  TAOI SpanFrom;
+  TAOI SpanTo;
+  TLoathingArray Loathing;
+  int32_t Number = 0;
+  // The winner of the last Typeset: start line, compression and scale.
+  int32_t ChosenLine = -1;
+  int32_t ChosenCompression = -1;
+  float ChosenScale = 0;
+
+ protected:
+  // Line spans measured along `lines` line indexes; interior(line, pos)
+  // reads the raster, fill(line, pos) marks a pixel interior.
+  template <class IsInside, class MakeInside>
+  void BuildSpans(int32_t lines, int32_t positions, IsInside interior, MakeInside fill);
+
+  bool vertical_ = false;
+  bool hardcore_ = false;
+
+ private:
+  // What LayoutCost needs of a phrase, for one compression percent at the
+  // scale and minimum size in force.
+  struct TMeasure {
+    int32_t lengthWith = 0;     // Length(true)
+    int32_t lengthWithout = 0;  // Length(false)
+    int32_t thickness = 0;
+    int32_t lineStep = 0;
+    int32_t space = 0;  // the space before or after the phrase
+    bool minSizeOk = true;
+  };
+  // The measures of every phrase for compression k, computed once per scale,
+  // minimum size and phrase list: the search prices every start line with
+  // the same words.
+  const TMeasure* MeasuresFor(int32_t k, int32_t minSize, float scale);
+  [[noreturn]] void RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) const;
+
+  std::vector<TMeasure> measures_;  // TLoathingArray::Compressions rows of one entry per phrase
+  std::array<bool, TLoathingArray::Compressions> measured_{};
+  float measuredScale_ = 0;
+  int32_t measuredMinSize_ = -1;
+};
+
+template <class IsInside, class MakeInside>
+void TBalon::BuildSpans(int32_t lines, int32_t positions, IsInside interior, MakeInside fill) {
+  SpanFrom.SetCount(lines);
+  SpanTo.SetCount(lines);
+  Loathing.SetLines(lines);
+  FirstLine = lines;
+  LastLine = 0;
+  for (int32_t r = 0; r < lines; ++r) {
+    int32_t from = positions;
+    int32_t to = 0;
+    for (int32_t p = 0; p < positions; ++p) {
+      if (interior(r, p)) {
+        if (p < from) from = p;
+        if (p > to) to = p;
+        if (r < FirstLine) FirstLine = r;
+        if (r > LastLine) LastLine = r;
+      }
+    }
+    SpanFrom[r] = from;
+    SpanTo[r] = to;
+  }
+  if (!HasInterior()) return;
+  // A line without interior inside the balloon takes the span of the line
+  // before it.
+  for (int32_t r = FirstLine + 1; r <= LastLine; ++r) {
+    if (SpanTo[r] < SpanFrom[r]) {
+      SpanFrom[r] = SpanFrom[r - 1];
+      SpanTo[r] = SpanTo[r - 1];
+    }
+  }
+  for (int32_t r = FirstLine; r <= LastLine; ++r) {
+    for (int32_t p = SpanFrom[r]; p <= SpanTo[r]; ++p) fill(r, p);
+  }
+}
+
+}  // namespace drovix

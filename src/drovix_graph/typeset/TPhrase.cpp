@@ -1,0 +1,131 @@
+#include "drovix_graph/typeset/TPhrase.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+#include "drovix_graph/typeset/Nearest.h"
+
+namespace drovix {
+namespace {
+
+// Sheet extent of a word along its line and across it.
+template <bool Vertical>
+int32_t Along(const TWord& w) {
+  return Vertical ? w.Height() : w.Width();
+}
+template <bool Vertical>
+int32_t Across(const TWord& w) {
+  return Vertical ? w.Width() : w.Height();
+}
+
+}  // namespace
+
+TPhrase::TPhrase() = default;
+TPhrase::~TPhrase() = default;
+
+void TPhrase::AddWord(std::unique_ptr<TWord> word) {
+  EndsParagraph = word->EndsParagraph;
+  Justify = word->Justify;
+  VAlign = word->VAlign;
+  Text += word->Text;
+  Words.Add(std::move(word));
+}
+
+template <bool Vertical>
+bool TPhrase::CheckMinSizeOf(int32_t minSize, float scale) const {
+  for (int32_t i = 0; i < Words.Count(); ++i) {
+    const TWord& w = Words.Items(i);
+    if (Nearest(static_cast<long double>(scale) * w.SizeFactor * Across<Vertical>(w)) < minSize) {
+      return false;
+    }
+  }
+  return true;
+}
+
+template <bool Vertical>
+int32_t TPhrase::WordLength(const TWord& w) const {
+  const long double c = (100 - Compression) / 100.0L;
+  const int32_t along = Along<Vertical>(w);
+  const int32_t across = Across<Vertical>(w);
+  const int32_t compressed =
+      Nearest(static_cast<long double>(Scale) * w.SizeFactor * w.FontScale * along * c);
+  const int32_t atMinSize =
+      across > 0 ? Nearest(static_cast<long double>(MinSize) / across * w.FontScale * along) : 0;
+  // A word is never narrower than one pixel: rasters need a size.
+  return std::max({compressed, atMinSize, 1});
+}
+
+template <bool Vertical>
+int32_t TPhrase::WordThickness(const TWord& w) const {
+  return Nearest(static_cast<long double>(Scale) * w.SizeFactor * w.FontScale * Across<Vertical>(w));
+}
+
+template <bool Vertical>
+int32_t TPhrase::LengthOf(bool withHyphen) const {
+  int32_t n = Words.Count();
+  if (n > 0 && !withHyphen && Words.Items(n - 1).IsHyphen) --n;
+  int64_t sum = 0;
+  for (int32_t i = 0; i < n; ++i) sum += WordLength<Vertical>(Words.Items(i));
+  return static_cast<int32_t>(std::min<int64_t>(sum, INT32_MAX));
+}
+
+template <bool Vertical>
+int32_t TPhrase::ThicknessOf() const {
+  int32_t t = 0;
+  for (int32_t i = 0; i < Words.Count(); ++i) t = std::max(t, WordThickness<Vertical>(Words.Items(i)));
+  return t;
+}
+
+template <bool Vertical>
+int32_t TPhrase::LineStepOf() const {
+  int32_t step = 0;
+  for (int32_t i = 0; i < Words.Count(); ++i) {
+    const TWord& w = Words.Items(i);
+    step = std::max(step, Nearest(static_cast<long double>(w.SizeFactor) * Scale * Across<Vertical>(w)));
+  }
+  return step;
+}
+
+template bool TPhrase::CheckMinSizeOf<false>(int32_t, float) const;
+template bool TPhrase::CheckMinSizeOf<true>(int32_t, float) const;
+template int32_t TPhrase::LengthOf<false>(bool) const;
+template int32_t TPhrase::LengthOf<true>(bool) const;
+template int32_t TPhrase::ThicknessOf<false>() const;
+template int32_t TPhrase::ThicknessOf<true>() const;
+template int32_t TPhrase::LineStepOf<false>() const;
+template int32_t TPhrase::LineStepOf<true>() const;
+template int32_t TPhrase::WordLength<false>(const TWord&) const;
+template int32_t TPhrase::WordLength<true>(const TWord&) const;
+template int32_t TPhrase::WordThickness<false>(const TWord&) const;
+template int32_t TPhrase::WordThickness<true>(const TWord&) const;
+
+bool TPhrase::CheckMinSize(int32_t minSize, float scale) const { return CheckMinSizeOf<false>(minSize, scale); }
+int32_t TPhrase::Length(bool withHyphen) const { return LengthOf<false>(withHyphen); }
+int32_t TPhrase::Thickness() const { return ThicknessOf<false>(); }
+int32_t TPhrase::LineStep() const { return LineStepOf<false>(); }
+
+std::unique_ptr<TWord> TPhrase::Render() {
+  auto out = std::make_unique<TWord>();
+  out->SetSize(Thickness(), Length(EndsLine));
+  out->FillWhite();
+  int32_t x = 0;
+  for (int32_t i = 0; i < Words.Count(); ++i) {
+    std::unique_ptr<TWord> w = Words.Release(i);
+    const int32_t width = WordLength<false>(*w);
+    const int32_t height = std::max(1, WordThickness<false>(*w));
+    w->Resize(height, width);
+    int32_t dy;
+    switch (w->VAlign) {
+      case 0: dy = out->Height() - height; break;
+      case 1: dy = 0; break;
+      default: dy = (out->Height() - height) / 2; break;
+    }
+    if (!w->IsHyphen || EndsLine) out->PasteDarker(*w, dy, x);
+    x += width;
+  }
+  Words.Clear();
+  return out;
+}
+
+}  // namespace drovix
