@@ -28,6 +28,10 @@ inline constexpr int32_t kFillOutside = 2147483647;
 // Deepest nesting of a flood fill before it is taken for glued markings.
 inline constexpr int32_t kMaxFillDepth = 170000;
 
+// The tiled ERROR pattern (8 rows x 32 columns) that stamps failed places:
+// 1 where (y mod 8, x mod 32) is a letter pixel, else 0. REQUIRES: y, x >= 0.
+int32_t ErrorPatternBit(int32_t y, int32_t x);
+
 class TDrovixMangaScan : public TDrovixGraph {
  public:
   TDrovixMangaScan();

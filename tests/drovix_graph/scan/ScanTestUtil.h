@@ -1,0 +1,124 @@
+// Helpers for the markup, fill, contour and error-marking tests: packed
+// pixels, scans split in memory, temporary folders, TGA files with alpha and
+// a reader for the 8-bit and 24-bit BMP files the program writes.
+#pragma once
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drovix_graph/scan/TDrovixColorMangaScan.h"
+#include "drovix_graph/scan/TDrovixMangaScan.h"
+
+namespace drovix::scan_test {
+
+// A pixel as the file readers deliver it: R bits 0-7 ... A bits 24-31.
+constexpr int32_t Rgba(int32_t r, int32_t g, int32_t b, int32_t a = 255) {
+  return static_cast<int32_t>(static_cast<uint32_t>(r) | static_cast<uint32_t>(g) << 8 |
+                              static_cast<uint32_t>(b) << 16 | static_cast<uint32_t>(a) << 24);
+}
+
+using TPixelFn = std::function<int32_t(int32_t y, int32_t x)>;
+
+// A scan loaded "from memory": the packed pixels, then the corner search and
+// the plane split, as the file loader runs them (the corner search can be
+// left out for pages full of blue that are no corner marks).
+template <class Scan = TDrovixMangaScan>
+std::unique_ptr<Scan> SplitScan(int32_t h, int32_t w, const TPixelFn& pixel, const std::string& fileName = "",
+                                bool detectCorners = true) {
+  auto scan = std::make_unique<Scan>();
+  scan->SetSize(h, w);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) scan->Pixel(y, x) = pixel(y, x);
+  scan->FileName = fileName;
+  if (detectCorners) scan->DetectCorners();
+  scan->SplitLayers();
+  return scan;
+}
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "drovix_scan_XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// Writes a 32-bit run-length TGA of raw packets (the uncompressed form drops
+// alpha), rows bottom-up as the format stores them.
+inline void WriteTga(const std::string& path, int32_t h, int32_t w, const TPixelFn& pixel) {
+  std::vector<uint8_t> bytes = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(w & 255),
+                                static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(h & 255),
+                                static_cast<uint8_t>(h >> 8), 32, 8};
+  std::vector<int32_t> all;
+  for (int32_t y = h - 1; y >= 0; --y)
+    for (int32_t x = 0; x < w; ++x) all.push_back(pixel(y, x));
+  for (size_t i = 0; i < all.size(); i += 128) {
+    const size_t n = std::min<size_t>(128, all.size() - i);
+    bytes.push_back(static_cast<uint8_t>(n - 1));
+    for (size_t k = i; k < i + n; ++k) {
+      const uint32_t v = static_cast<uint32_t>(all[k]);
+      bytes.push_back(static_cast<uint8_t>(v >> 16));  // blue
+      bytes.push_back(static_cast<uint8_t>(v >> 8));   // green
+      bytes.push_back(static_cast<uint8_t>(v));        // red
+      bytes.push_back(static_cast<uint8_t>(v >> 24));  // alpha
+    }
+  }
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+// A BMP file as rows of pixels, top row first: grey values for 8-bit files,
+// R | G << 8 | B << 16 for 24-bit ones. Empty when the file is missing.
+struct TBmp {
+  int32_t width = 0;
+  int32_t height = 0;
+  int32_t bits = 0;
+  std::vector<std::vector<int32_t>> rows;
+};
+
+inline TBmp ReadBmp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> b((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  TBmp bmp;
+  if (b.size() < 54) return bmp;
+  auto u32 = [&](size_t o) {
+    return static_cast<int32_t>(b[o] | b[o + 1] << 8 | b[o + 2] << 16 | static_cast<uint32_t>(b[o + 3]) << 24);
+  };
+  bmp.width = u32(18);
+  bmp.height = u32(22);
+  bmp.bits = b[28];
+  const size_t offset = static_cast<size_t>(u32(10));
+  const size_t bytesPerPixel = bmp.bits == 24 ? 3 : 1;
+  const size_t rowSize = (static_cast<size_t>(bmp.width) * bytesPerPixel + 3) / 4 * 4;
+  if (b.size() < offset + rowSize * static_cast<size_t>(bmp.height)) return bmp;
+  bmp.rows.assign(static_cast<size_t>(bmp.height), std::vector<int32_t>(static_cast<size_t>(bmp.width)));
+  for (int32_t y = 0; y < bmp.height; ++y) {
+    const uint8_t* row = &b[offset + rowSize * static_cast<size_t>(bmp.height - 1 - y)];
+    for (int32_t x = 0; x < bmp.width; ++x) {
+      const uint8_t* p = row + static_cast<size_t>(x) * bytesPerPixel;
+      bmp.rows[static_cast<size_t>(y)][static_cast<size_t>(x)] =
+          bytesPerPixel == 3 ? (p[2] | p[1] << 8 | p[0] << 16) : p[0];
+    }
+  }
+  return bmp;
+}
+
+}  // namespace drovix::scan_test
