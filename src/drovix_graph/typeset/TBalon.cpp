@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
@@ -64,7 +65,11 @@ int32_t TBalon::LineWidth(int32_t y, int32_t h) const {
 
 void TBalon::ParseText(const std::string& text, TArrayofFont& fonts, int32_t minHyphenLength, bool vertical,
                        int32_t fontSize) {
-  Phrases = drovix::ParseText(text, fonts, minHyphenLength, vertical, fontSize);
+  SetPhrases(drovix::ParseText(text, fonts, minHyphenLength, vertical, fontSize));
+}
+
+void TBalon::SetPhrases(std::unique_ptr<TPhrases> phrases) {
+  Phrases = std::move(phrases);
   measures_.clear();
   measured_.fill(false);
 }
@@ -110,6 +115,7 @@ void TBalon::RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) con
 int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLoathing, float transitionLoathing,
                            float shortLineLoathing, float compressionLoathing, float spacing, int32_t k,
                            float scale) {
+  if (!Phrases) return NoFit;
   if (hardcore_) spacing = static_cast<float>(static_cast<long double>(spacing) + 0.5L);
   const int32_t n = Phrases->Count();
   const TMeasure* m = MeasuresFor(k, minSize, scale);
@@ -236,6 +242,17 @@ void TBalon::Typeset(const std::string& text, TArrayofFont& fonts, float deviati
   ParseText(text, fonts, minHyphenLength, vertical_, fontSize);
   ConsoleWriteRaw(".");
   if (Phrases->Count() == 0) return;
+  Fit(deviationLoathing, transitionLoathing, shortLineLoathing, compressionLoathing, spacing, initialScale,
+      maxCompression, minFontSize);
+}
+
+void TBalon::Fit(float deviationLoathing, float transitionLoathing, float shortLineLoathing,
+                 float compressionLoathing, float spacing, float initialScale, int32_t maxCompression,
+                 int32_t minFontSize) {
+  ChosenLine = -1;
+  ChosenCompression = -1;
+  ChosenScale = 0;
+  if (!Phrases || Phrases->Count() == 0) return;
   if (!HasInterior()) {
     Raise(Format(Ru("Балон №%d пустой: в его разметке нет ни одной точки, куда можно вписать текст."), Number));
   }

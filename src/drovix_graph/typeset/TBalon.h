@@ -49,6 +49,8 @@ class TBalon : public TDrovixGraph {
   // Usable length of the band, both edge pixels excluded, or -1.
   int32_t LineWidth(int32_t y, int32_t h) const;
 
+  // Replaces Phrases (always through here: the layout caches their measures).
+  void SetPhrases(std::unique_ptr<TPhrases> phrases);
   // Replaces Phrases by the phrases of text (see ParseText).
   void ParseText(const std::string& text, TArrayofFont& fonts, int32_t minHyphenLength, bool vertical,
                  int32_t fontSize);
@@ -69,6 +71,11 @@ class TBalon : public TDrovixGraph {
                float shortLineLoathing, float compressionLoathing, int32_t minHyphenLength, float spacing,
                float initialScale, int32_t maxCompression, int32_t minFontSize, int32_t fontSize);
 
+  // The search and rendering part of Typeset, on the phrases already in
+  // Phrases (at least one).
+  void Fit(float deviationLoathing, float transitionLoathing, float shortLineLoathing, float compressionLoathing,
+           float spacing, float initialScale, int32_t maxCompression, int32_t minFontSize);
+
   bool IsVertical() const { return vertical_; }
   bool IsHardcore() const { return hardcore_; }
   // False for a mask without a single interior pixel.
@@ -76,7 +83,7 @@ class TBalon : public TDrovixGraph {
 
   int32_t FirstLine = 0;
   int32_t LastLine = 0;
-  std::unique_ptr<TPhrases> Phrases;
+  std::unique_ptr<TPhrases> Phrases;  // set through SetPhrases
   TAOI SpanFrom;
   TAOI SpanTo;
   TLoathingArray Loathing;

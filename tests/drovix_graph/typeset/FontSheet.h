@@ -1,0 +1,134 @@
+// Font sheets made by the tests: glyphs drawn as plain bars, so that their
+// widths, gaps and heights are known, written as TGA files in a temporary
+// folder and loaded as fonts.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "drovix_graph/typeset/TFont.h"
+#include "drovix_graph/typeset/TWord.h"
+
+namespace drovix::typeset_test {
+
+class TTempDir {
+ public:
+  TTempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "drovix_typeset_XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+// A grey picture; 255 paper, 0 ink.
+class TGreyPicture {
+ public:
+  TGreyPicture(int32_t width, int32_t height) : w_(width), h_(height), px_(static_cast<size_t>(width * height), 255) {}
+  uint8_t& At(int32_t y, int32_t x) { return px_[static_cast<size_t>(y * w_ + x)]; }
+  // Fills rows top..bottom, columns left..right (inclusive).
+  void Rect(int32_t top, int32_t bottom, int32_t left, int32_t right, uint8_t level = 0) {
+    for (int32_t y = top; y <= bottom; ++y)
+      for (int32_t x = left; x <= right; ++x) At(y, x) = level;
+  }
+  // Writes "<base>.tga": 24-bit uncompressed, rows bottom-up.
+  void SaveTga(const std::string& base) const {
+    std::vector<uint8_t> bytes(18, 0);
+    bytes[2] = 2;
+    bytes[12] = static_cast<uint8_t>(w_ & 255);
+    bytes[13] = static_cast<uint8_t>(w_ >> 8);
+    bytes[14] = static_cast<uint8_t>(h_ & 255);
+    bytes[15] = static_cast<uint8_t>(h_ >> 8);
+    bytes[16] = 24;
+    for (int32_t y = h_ - 1; y >= 0; --y) {
+      for (int32_t x = 0; x < w_; ++x) {
+        const uint8_t v = px_[static_cast<size_t>(y * w_ + x)];
+        bytes.insert(bytes.end(), {v, v, v});
+      }
+    }
+    std::ofstream(base + ".tga", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                         static_cast<std::streamsize>(bytes.size()));
+  }
+
+ private:
+  int32_t w_, h_;
+  std::vector<uint8_t> px_;
+};
+
+// A 512 x 512 sheet addressed by character cells.
+class TSheet : public TGreyPicture {
+ public:
+  TSheet() : TGreyPicture(512, 512) {}
+  // Ink in cell `code`, cell rows top..bottom and cell columns left..right.
+  void Bar(uint8_t code, int32_t top, int32_t bottom, int32_t left, int32_t right, uint8_t level = 0) {
+    const int32_t y0 = 32 * (code / 16);
+    const int32_t x0 = 32 * (code % 16);
+    Rect(y0 + top, y0 + bottom, x0 + left, x0 + right, level);
+  }
+};
+
+// Shapes of the standard test font, in cell pixels.
+inline constexpr int32_t kInkTop = 6;      // every letter's ink: rows 6..25
+inline constexpr int32_t kInkBottom = 25;  // (Ю is 20 rows tall: FontScale 1.6)
+inline constexpr int32_t kLetterWidth = 10;
+inline constexpr int32_t kYuWidth = 20;
+inline constexpr int32_t kDashWidth = 6;
+
+// The standard sheet: every Russian letter (and Ё, ё) a solid block of
+// kLetterWidth columns on rows kInkTop..kInkBottom, Ю kYuWidth wide, the
+// hyphen-minus a bar kDashWidth wide on rows 15..16, digits and Latin
+// letters blocks 8 wide, punctuation left blank.
+inline TSheet StandardSheet() {
+  TSheet sheet;
+  for (int code = 192; code < 256; ++code) sheet.Bar(static_cast<uint8_t>(code), kInkTop, kInkBottom, 0, kLetterWidth - 1);
+  sheet.Bar(168, kInkTop, kInkBottom, 0, kLetterWidth - 1);
+  sheet.Bar(184, kInkTop, kInkBottom, 0, kLetterWidth - 1);
+  sheet.Bar(222, kInkTop, kInkBottom, 0, kYuWidth - 1);
+  sheet.Bar('-', 15, 16, 0, kDashWidth - 1);
+  for (int code = '0'; code <= '9'; ++code) sheet.Bar(static_cast<uint8_t>(code), kInkTop, kInkBottom, 0, 7);
+  for (int code = 'A'; code <= 'Z'; ++code) sheet.Bar(static_cast<uint8_t>(code), kInkTop, kInkBottom, 0, 7);
+  for (int code = 'a'; code <= 'z'; ++code) sheet.Bar(static_cast<uint8_t>(code), kInkTop, kInkBottom, 0, 7);
+  return sheet;
+}
+
+inline std::unique_ptr<TFont> LoadSheet(const TGreyPicture& sheet, const std::string& base) {
+  sheet.SaveTga(base);
+  auto font = std::make_unique<TFont>(base);
+  font->Load();
+  return font;
+}
+
+// The ten slots with the standard font in slots 0..count-1 (one loaded
+// font object per slot).
+inline TArrayofFont StandardFonts(const TTempDir& dir, int32_t count = 3) {
+  TArrayofFont fonts;
+  const TSheet sheet = StandardSheet();
+  for (int32_t i = 0; i < count; ++i) {
+    fonts[static_cast<size_t>(i)] = LoadSheet(sheet, dir.File("font" + std::to_string(i)));
+  }
+  return fonts;
+}
+
+// A word raster of the given sheet size and measures, ink everywhere.
+inline std::unique_ptr<TWord> BlockWord(int32_t height, int32_t width, float sizeFactor, float fontScale) {
+  auto w = std::make_unique<TWord>();
+  w->SetSize(height, width);
+  w->SizeFactor = sizeFactor;
+  w->FontScale = fontScale;
+  return w;
+}
+
+}  // namespace drovix::typeset_test
