@@ -65,15 +65,17 @@ void TBuildRecord::LoadFromText(const std::string& text) {
     if (pos < text.size() && text[pos] == '\r') ++pos;
     if (pos < text.size() && text[pos] == '\n') ++pos;
 
-    if (!line.empty() && line[0] == '[') {
+    size_t first = 0;
+    while (first < line.size() && IsBlank(line[first])) ++first;
+    if (first < line.size() && line[first] == '[') {
       // Section names are paths and may hold ']' themselves: the name runs to
       // the last ']' of the line.
       const size_t close = line.rfind(']');
-      if (close == 0 || close == std::string::npos) {
+      if (close == first || close == std::string::npos) {
         current = nullptr;  // unreadable header: its keys are skipped too
         continue;
       }
-      current = &GetSection(line.substr(1, close - 1));
+      current = &GetSection(line.substr(first + 1, close - first - 1));
       continue;
     }
     if (current == nullptr) continue;

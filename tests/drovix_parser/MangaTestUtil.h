@@ -1,0 +1,58 @@
+// Temporary folders and scripts for the script-object tests.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
+
+namespace drovix::testing {
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "drovix-h1b-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
+    EXPECT_FALSE(path_.empty());
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  // Absolute, ending in '/'.
+  std::string Path() const { return path_ + "/"; }
+
+ private:
+  std::string path_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The message of the EDrovixError that f raises ("" when it raises nothing).
+inline std::string MessageOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const EDrovixError& e) {
+    return e.what();
+  }
+  return std::string();
+}
+
+}  // namespace drovix::testing

@@ -1,0 +1,230 @@
+#include "drovix_parser/TDrovixManga.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MangaTestUtil.h"
+#include "driver/CommandLine.h"
+#include "driver/Cp1251.h"
+#include "drovix_graph/raster/FileAge.h"
+#include "drovix_parser/TDrovixMangaPage.h"
+
+namespace drovix {
+namespace {
+
+using testing::MessageOf;
+using testing::TempFolder;
+using testing::WriteBytes;
+
+// Sets the command line for one test and restores an empty one after it.
+class CommandLineGuard {
+ public:
+  explicit CommandLineGuard(std::vector<std::string> args) { SetCommandLine(std::move(args)); }
+  ~CommandLineGuard() { SetCommandLine({}); }
+};
+
+TEST(MangaScript, ConstructionFindsTheScript) {
+  TempFolder dir;
+  WriteBytes(dir.Path() + "chapter.manga", Ru("; только комментарий\nКОНЕЦ()\n"));
+
+  EXPECT_EQ(MessageOf([] { TDrovixManga m(""); }),
+            Ru("В командной строке должно быть указано имя *.manga файла  для обработки!"));
+  EXPECT_EQ(MessageOf([&] { TDrovixManga m(dir.Path() + "other.txt"); }),
+            Ru("Файл \"") + dir.Path() + Ru("other.manga\" не существует!"));
+  // A folder of the script's name is no script.
+  std::filesystem::create_directory(dir.Path() + "folder.manga");
+  EXPECT_EQ(MessageOf([&] { TDrovixManga m(dir.Path() + "folder"); }),
+            Ru("Файл \"") + dir.Path() + Ru("folder.manga\" не существует!"));
+
+  for (const std::string name : {"chapter", "chapter.txt", "chapter.manga"}) {
+    TDrovixManga m(dir.Path() + name);
+    EXPECT_EQ(m.ScriptFolder, dir.Path()) << name;
+    EXPECT_EQ(m.ScriptFileName, dir.Path() + name);
+    EXPECT_EQ(m.BaseFolder, dir.Path());
+    EXPECT_EQ(m.BuildRecord->FileName(), dir.Path() + "chapter.ini");
+    EXPECT_EQ(m.Count(), 1);  // the comment line is gone
+    EXPECT_EQ(m.GetID(0), 2);
+    EXPECT_TRUE(m.IsScriptHead);
+  }
+
+  // A relative name is taken from the current folder, kept as written.
+  const std::string saved = std::filesystem::current_path().string();
+  std::filesystem::create_directory(dir.Path() + "a");
+  WriteBytes(dir.Path() + "a/chapter.manga", "KONEC()\n");
+  ASSERT_EQ(::chdir(dir.Path().c_str()), 0);
+  std::string folder;
+  const std::string message = MessageOf([&] {
+    TDrovixManga m("./a/chapter");
+    folder = m.ScriptFolder;
+  });
+  ASSERT_EQ(::chdir(saved.c_str()), 0);
+  EXPECT_EQ(message, "");
+  EXPECT_EQ(folder, dir.Path() + "./a/");
+}
+
+TEST(MangaScript, KeysSetQuality) {
+  TempFolder dir;
+  WriteBytes(dir.Path() + "t.manga", "x\n");
+  static const struct {
+    std::vector<std::string> keys;
+    int32_t quality;
+    int32_t smearPower;
+  } cases[] = {{{}, 0, 25}, {{"-r"}, 1, 25}, {{"-D"}, -1, 0}, {{"-r", "-d"}, -1, 0}};
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"t"};
+    args.insert(args.end(), c.keys.begin(), c.keys.end());
+    CommandLineGuard guard(args);
+    TDrovixManga m(dir.Path() + "t");
+    EXPECT_EQ(m.Quality, c.quality);
+    EXPECT_EQ(m.SmearPower, c.smearPower);
+  }
+}
+
+TEST(MangaScript, Utf8ScriptIsReadAsWindows1251) {
+  TempFolder dir;
+  WriteBytes(dir.Path() + "u.manga", "\xEF\xBB\xBF; комментарий\n\nМАНГА(out)\n");
+  TDrovixManga m(dir.Path() + "u");
+  ASSERT_EQ(m.Count(), 1);
+  EXPECT_EQ(m.Strings(0), Ru("МАНГА(out)"));
+  EXPECT_EQ(m.GetID(0), 3);
+
+  WriteBytes(dir.Path() + "bad.manga", "МАНГА(out)\nШРИФТ(a,b,c)\n(♥)\n");
+  EXPECT_EQ(MessageOf([&] { TDrovixManga bad(dir.Path() + "bad"); }),
+            Ru("Ошибка в строке 3.\n\rСкрипт сохранён в кодировке UTF-8, а символа U+2665 в "
+               "кодировке Windows-1251 нет.\n\rЗамени его или сохрани скрипт в кодировке "
+               "Windows-1251."));
+}
+
+// A script object and a page made from lines, for the build record tests.
+class RecordTest : public ::testing::Test {
+ protected:
+  RecordTest() {
+    WriteBytes(dir_.Path() + "t.manga", "x\n");
+    manga_ = std::make_unique<TDrovixManga>(dir_.Path() + "t");
+    manga_->OutputFolder = dir_.Path() + "out/";
+  }
+  std::unique_ptr<TDrovixMangaPage> Page(const std::vector<std::string>& lines,
+                                         const std::string& name = "p01") {
+    auto block = std::make_unique<TStringListWithIDs>();
+    for (size_t i = 0; i < lines.size(); ++i) block->Add(Ru(lines[i]), static_cast<int32_t>(i + 1));
+    auto page = std::make_unique<TDrovixMangaPage>(*manga_, manga_->ScriptFolder, name,
+                                                   std::move(block));
+    page->Parse();
+    return page;
+  }
+  TempFolder dir_;
+  std::unique_ptr<TDrovixManga> manga_;
+};
+
+TEST_F(RecordTest, SummaryAndCleaningFingerprints) {
+  manga_->Fonts[0] = std::make_unique<TFont>("/f/normal");
+  manga_->Fonts[2] = std::make_unique<TFont>("/f/italic");
+  manga_->SmearMethod = SCIRCULAR;
+
+  auto bare = Page({"ДАВИТЬ_ЗЕРНО(3)", "ЗВУК((%0,0,0.7))", "ЗВУК((%1))"});
+  EXPECT_EQ(manga_->PageSummary(*bare), InputFilesAge(bare->BasePath) +
+                                            "0420020021474836472147483647003%0,0,0.7,%1,0,0.7,");
+  EXPECT_EQ(manga_->CleaningSummary(*bare), Ru("КРУЖАВЧИКАМИ 25"));
+
+  auto full = Page({"ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))", "ПРОЗРАЧНЫЕ_БАЛОНЫ()",
+                    "(Ха)", "ФОН_БАЛОНОВ(%7)", "РАЗМЕР_ШРИФТА(20)", "(b)"});
+  EXPECT_EQ(manga_->PageSummary(*full),
+            InputFilesAge(full->BasePath) + "0420020021474836472147483647010" + "5,40,2," +
+                Ru("Ха%Аb%А") + "%0,0,0.7%0,0,0.7" + "720833" + "1.001.001.001.00" + "1" +
+                "-17" + "1720" + "133133" + "/f/normal/f/italic");
+  EXPECT_EQ(manga_->CleaningSummary(*full), Ru("КРУЖАВЧИКАМИ 25 5,40,2,"));
+
+  manga_->SmearMethod = SDRAFT;
+  manga_->SmearPower = 0;
+  auto draft = Page({"ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))", "ПРОЗРАЧНЫЕ_БАЛОНЫ()", "(x)"});
+  const std::string summary = manga_->PageSummary(*draft);
+  EXPECT_TRUE(summary.ends_with("133/f/normal/f/italic5,40,2,")) << summary;
+  EXPECT_EQ(manga_->CleaningSummary(*draft), "0 5,40,2,");
+}
+
+TEST_F(RecordTest, FingerprintsChangeExactlyWithTheirInputs) {
+  const std::vector<std::string> base = {"ЗВУК((%0))", "(a)"};
+  const std::string summary = manga_->PageSummary(*Page(base));
+  const std::string cleaning = manga_->CleaningSummary(*Page(base));
+  static const struct {
+    const char* name;
+    std::vector<std::string> lines;
+    bool summaryChanges;
+    bool cleaningChanges;
+  } cases[] = {
+      {"same page", {"ЗВУК((%0))", "(a)"}, false, false},
+      {"balloon text", {"ЗВУК((%0))", "(b)"}, true, false},
+      {"sound", {"ЗВУК((%0,1))", "(a)"}, true, false},
+      {"font size", {"РАЗМЕР_ШРИФТА(18)", "ЗВУК((%0))", "(a)"}, true, false},
+      {"palette", {"ГЛУБИНА_ЦВЕТА(8)", "ЗВУК((%0))", "(a)"}, true, false},
+      {"scaling order", {"МАСШТАБИРОВАТЬ_ДО_ОБРАБОТКИ()", "ЗВУК((%0))", "(a)"}, true, false},
+      {"loathing", {"ОТВРАЩЕНИЕ_К_СЖАТИЮ(1.5)", "ЗВУК((%0))", "(a)"}, true, false},
+      {"smear method", {"МЕТОД_ЗАМАЗКИ(простая)", "ЗВУК((%0))", "(a)"}, false, true},
+      {"smear power", {"КАЧЕСТВО_ЗАМАЗКИ(30)", "ЗВУК((%0))", "(a)"}, false, true},
+  };
+  for (const auto& c : cases) {
+    auto page = Page(c.lines);
+    EXPECT_EQ(manga_->PageSummary(*page) != summary, c.summaryChanges) << c.name;
+    EXPECT_EQ(manga_->CleaningSummary(*page) != cleaning, c.cleaningChanges) << c.name;
+  }
+  // Without balloons the text settings do not count.
+  EXPECT_EQ(manga_->PageSummary(*Page({"РАЗМЕР_ШРИФТА(18)", "ЗВУК((%0))"})),
+            manga_->PageSummary(*Page({"ЗВУК((%0))"})));
+  // The letter Х in a balloon counts as the hardcore switch does.
+  const std::string plain = manga_->PageSummary(*Page({"(a)"}));
+  const std::string withX = manga_->PageSummary(*Page({"(Х)"}));
+  manga_->HardcoreMania = true;
+  EXPECT_NE(manga_->PageSummary(*Page({"(a)"})), plain);
+  EXPECT_EQ(manga_->PageSummary(*Page({"(Х)"})), withX);
+}
+
+TEST_F(RecordTest, UpToDateTest) {
+  auto page = Page({"(a)"});
+  const std::string& s = page->BasePath;
+  TBuildRecord& record = *manga_->BuildRecord;
+  const auto state = [&] {
+    const auto st = manga_->PageState(*page);
+    return std::to_string(st.Fresh) + std::to_string(st.CleaningChanged);
+  };
+  EXPECT_EQ(state(), "01");  // nothing recorded
+
+  record.WriteString(s, "Output file age", manga_->OutputAge(*page));
+  record.WriteString(s, "Summary", manga_->PageSummary(*page));
+  EXPECT_EQ(state(), "01");  // quality missing reads -1, below normal
+  record.WriteInteger(s, "Quality", 0);
+  EXPECT_EQ(state(), "11");
+  record.WriteString(s, "SmartSmear summary", manga_->CleaningSummary(*page));
+  EXPECT_EQ(state(), "10");
+
+  manga_->Quality = 1;  // release rebuilds what a normal build made
+  EXPECT_EQ(state(), "00");
+  manga_->Quality = -1;  // a draft keeps it, and ignores cleaning changes
+  record.WriteString(s, "SmartSmear summary", "other");
+  EXPECT_EQ(state(), "10");
+  manga_->Quality = 0;
+  EXPECT_EQ(state(), "11");
+  record.WriteString(s, "SmartSmear summary", manga_->CleaningSummary(*page));
+
+  record.WriteString(s, "Summary", "changed");
+  EXPECT_EQ(state(), "00");
+  record.WriteString(s, "Summary", manga_->PageSummary(*page));
+  record.WriteString(s, "Output file age", "12345");
+  EXPECT_EQ(state(), "00");
+}
+
+TEST_F(RecordTest, OutputFilesOfPagesWithADot) {
+  auto page = Page({}, "scans/p12.5");
+  EXPECT_EQ(manga_->OutputBase(*page), dir_.Path() + "out/p12.5");
+  EXPECT_EQ(manga_->OutputAge(*page),
+            std::to_string(static_cast<int32_t>(
+                static_cast<uint32_t>(FileAge(dir_.Path() + "out/p12.5.png")) +
+                static_cast<uint32_t>(FileAge(dir_.Path() + "out/p12.bmp")))));
+  EXPECT_EQ(manga_->InputAge(*page), InputFilesAge(dir_.Path() + "scans/p12.5"));
+}
+
+}  // namespace
+}  // namespace drovix
