@@ -36,8 +36,11 @@ std::string ExtractField(std::string_view text, int n, std::string_view delimite
 // freeing it.
 template <class T>
 void FreeQuietly(std::unique_ptr<T>& object) noexcept {
+  // unique_ptr::reset is noexcept, so a destructor declared noexcept(false)
+  // that throws would end the program there; delete it here instead.
+  T* raw = object.release();
   try {
-    object.reset();
+    delete raw;
   } catch (...) {
   }
 }
