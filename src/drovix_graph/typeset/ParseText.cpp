@@ -14,7 +14,7 @@ namespace {
 
 constexpr char kNoBreakSpace = static_cast<char>(160);
 // Step of the size tags.
-constexpr float kSizeStep = 1.33f;
+constexpr long double kSizeStep = 1.33L;
 
 // Tag characters (Windows-1251) after '%'.
 const std::string& TagLetters() {
@@ -228,9 +228,9 @@ class TWordReader {
     } else if (c == TagParagraph()) {
       Finish(true);
     } else if (c == TagBigger()) {
-      sizeFactor_ = static_cast<float>(static_cast<long double>(sizeFactor_) * kSizeStep);
+      sizeFactor_ = static_cast<float>(sizeFactor_ * kSizeStep);
     } else if (c == TagSmaller()) {
-      sizeFactor_ = static_cast<float>(static_cast<long double>(sizeFactor_) / kSizeStep);
+      sizeFactor_ = static_cast<float>(sizeFactor_ / kSizeStep);
     } else if (c == TagNoBreak()) {
       current_.push_back(kNoBreakSpace);
     } else if (c == TagLeft()) {

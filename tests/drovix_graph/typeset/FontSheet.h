@@ -91,12 +91,14 @@ inline constexpr int32_t kDashWidth = 6;
 // kLetterWidth columns on rows kInkTop..kInkBottom, Ю kYuWidth wide, the
 // hyphen-minus a bar kDashWidth wide on rows 15..16, digits and Latin
 // letters blocks 8 wide, punctuation left blank.
-inline TSheet StandardSheet() {
+inline TSheet StandardSheet(int32_t yuBottom = kInkBottom) {
   TSheet sheet;
-  for (int code = 192; code < 256; ++code) sheet.Bar(static_cast<uint8_t>(code), kInkTop, kInkBottom, 0, kLetterWidth - 1);
+  for (int code = 192; code < 256; ++code) {
+    if (code != 222) sheet.Bar(static_cast<uint8_t>(code), kInkTop, kInkBottom, 0, kLetterWidth - 1);
+  }
   sheet.Bar(168, kInkTop, kInkBottom, 0, kLetterWidth - 1);
   sheet.Bar(184, kInkTop, kInkBottom, 0, kLetterWidth - 1);
-  sheet.Bar(222, kInkTop, kInkBottom, 0, kYuWidth - 1);
+  sheet.Bar(222, kInkTop, yuBottom, 0, kYuWidth - 1);
   sheet.Bar('-', 15, 16, 0, kDashWidth - 1);
   for (int code = '0'; code <= '9'; ++code) sheet.Bar(static_cast<uint8_t>(code), kInkTop, kInkBottom, 0, 7);
   for (int code = 'A'; code <= 'Z'; ++code) sheet.Bar(static_cast<uint8_t>(code), kInkTop, kInkBottom, 0, 7);
@@ -111,16 +113,17 @@ inline std::unique_ptr<TFont> LoadSheet(const TGreyPicture& sheet, const std::st
   return font;
 }
 
-// The ten slots with the standard font in slots 0..count-1 (one loaded
-// font object per slot).
+// The ten slots with the standard font in slots 0..count-1. Slot i's Ю is
+// 20 - 2i rows tall, so a word's FontScale tells its slot: 32 / (20 - 2i).
 inline TArrayofFont StandardFonts(const TTempDir& dir, int32_t count = 3) {
   TArrayofFont fonts;
-  const TSheet sheet = StandardSheet();
   for (int32_t i = 0; i < count; ++i) {
-    fonts[static_cast<size_t>(i)] = LoadSheet(sheet, dir.File("font" + std::to_string(i)));
+    fonts[static_cast<size_t>(i)] =
+        LoadSheet(StandardSheet(kInkBottom - 2 * i), dir.File("font" + std::to_string(i)));
   }
   return fonts;
 }
+inline float SlotScale(int32_t slot) { return 32.0f / static_cast<float>(kInkBottom - kInkTop + 1 - 2 * slot); }
 
 // A word raster of the given sheet size and measures, ink everywhere.
 inline std::unique_ptr<TWord> BlockWord(int32_t height, int32_t width, float sizeFactor, float fontScale) {
