@@ -2,10 +2,11 @@
 // drawn around a region through its distance field in FillMask, and the
 // balloon background under a typeset text.
 //
-// FillMask during this work: inside the region a rim weight 0..98 (0 is the
-// solid core), outside it the distance to the region in hundredths of a pixel
-// plus the rim weight of the nearest region pixel, kFillOutside where no
-// distance has been computed.
+// FillMask during this work: inside the region a rim weight below 100 (0 is
+// the solid core; a negative depth once inner distances are computed),
+// outside it the distance to the region in hundredths of a pixel plus the rim
+// weight of the nearest region pixel, kFillOutside where no distance has been
+// computed.
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -27,8 +28,8 @@
 namespace drovix {
 namespace {
 
-// Region pixels hold 0..98 (a sound's rim weight, a text's ink weight);
-// every pixel outside holds 100 or more once its distance is known.
+// Region pixels hold less than 100 (a sound's rim weight, a text's ink
+// weight); a pixel outside holds 100 or more once its distance is known.
 constexpr int32_t kRegionLimit = 100;
 // A typeset pixel this light (or lighter) is paper, not ink.
 constexpr int32_t kPaper = 99;
@@ -187,8 +188,7 @@ void ExtendDistanceField(TDrovixMangaScan& scan, int32_t r) {
   TDrovixGraph& mask = *scan.FillMask;
   for (int32_t y = scan.MinY; y <= scan.MaxY; ++y) {
     for (int32_t x = scan.MinX; x <= scan.MaxX; ++x) {
-      // Offers to other pixels are 100 or more, so the region itself (below
-      // 100) stays as it is during the pass and the pass order does not matter.
+      // Region pixels are never lowered (offers go only to pixels above 99).
       const int32_t own = mask.RowPtr(y)[x];
       if (own >= kRegionLimit) continue;
       const int32_t x0 = std::max(0, x - r), x1 = std::min(w - 1, x + r);
