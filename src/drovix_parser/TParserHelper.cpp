@@ -85,6 +85,7 @@ bool TParserHelper::SkipPastLineEnd() {
 std::string TParserHelper::ReadName() {
   RangeFirst = -1;
   RangeLast = -1;
+  emptyBlockLine_ = -1;
   if (!SkipPastLineEnd())
     RaiseSyntaxError(Ru("команда или имя страницы"), EndOfFileText(),
                      BracketAdvice() +
@@ -115,6 +116,7 @@ std::string TParserHelper::ReadName() {
 std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
   RangeFirst = -1;
   RangeLast = -1;
+  emptyBlockLine_ = -1;
   auto result = std::make_unique<TStringListWithIDs>();
   while (SkipPastLineEnd() && Strings(Line)[static_cast<size_t>(Column - 1)] == ' ') ++Column;
   if (!SkipPastLineEnd())
@@ -128,6 +130,7 @@ std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
   ++Column;
 
   int32_t depth = 1;
+  int32_t closingLine = -1;
   std::string buffer;
   auto flush = [&](int32_t id) {
     std::string t = Trim(buffer);
@@ -146,7 +149,8 @@ std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
       if (line[at] == '(') {
         ++depth;
       } else if (--depth == 0) {
-        flush(GetID(Line));
+        closingLine = GetID(Line);
+        flush(closingLine);
         ++Column;
         break;
       }
@@ -158,6 +162,10 @@ std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
   if (result->Count() > 0) {
     RangeFirst = result->GetID(0);
     RangeLast = result->GetID(result->Count() - 1);
+  } else {
+    // "()" at the end of a line leaves the reading position on the next line;
+    // a rule error about the command must still name the command's line.
+    emptyBlockLine_ = closingLine;
   }
   if (depth > 0 && IsScriptHead)
     RaiseSyntaxError(
@@ -170,7 +178,8 @@ std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
 }
 
 std::string TParserHelper::PositionText() const {
-  if (RangeLast < 0) return Format(Ru("в строке %d"), GetID(Line));
+  if (RangeLast < 0)
+    return Format(Ru("в строке %d"), emptyBlockLine_ >= 0 ? emptyBlockLine_ : GetID(Line));
   if (RangeFirst == RangeLast) return Format(Ru("в строке %d"), RangeFirst);
   return Format(Ru("где-то в строках %d..%d"), RangeFirst, RangeLast);
 }

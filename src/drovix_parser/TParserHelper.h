@@ -34,7 +34,9 @@ class TParserHelper : public TStringListWithIDs {
   std::string ReadName();
   // Reads one bracketed block; one result line per source line with text.
   std::unique_ptr<TStringListWithIDs> ReadParameterBlock();
-  // "в строке %d" or "где-то в строках %d..%d".
+  // "в строке %d" or "где-то в строках %d..%d": the lines of the last block
+  // read, else (after an empty block) the line of its closing bracket, else
+  // the current line.
   std::string PositionText() const;
 
   [[noreturn]] void RaiseSyntaxError(const std::string& expected, const std::string& got,
@@ -48,6 +50,12 @@ class TParserHelper : public TStringListWithIDs {
   // of the next line. False when no line is left.
   bool SkipPastLineEnd();
   [[noreturn]] void RaiseEndOfLineComment() const;
+
+ private:
+  // Line number of the closing bracket of the last block read when that
+  // block was empty; -1 otherwise. Positions use it in place of the current
+  // line, which may already be the next one.
+  int32_t emptyBlockLine_ = -1;
 };
 
 }  // namespace drovix

@@ -122,7 +122,21 @@ TEST(ReadParameterBlock, OneLinePerSourceLineWithItsNumber) {
   EXPECT_EQ(s.ReadName(), "");
   EXPECT_EQ(s.ReadParameterBlock()->Count(), 0);
   EXPECT_EQ(s.RangeFirst, -1);
-  EXPECT_EQ(s.PositionText(), Ru("в строке 5"));  // the current line
+  EXPECT_EQ(s.PositionText(), Ru("в строке 5"));
+}
+
+TEST(ReadParameterBlock, EmptyBlockNamesTheLineOfItsBracket) {
+  // Reading "()" at the end of line 2 leaves the position on line 3; a rule
+  // error about the command still names line 2.
+  Script s("A(1)\nЦВЕТНЫЕ_СКАНЫ(\n)\nB(2)");
+  s.ReadName();
+  s.ReadParameterBlock();
+  s.ReadName();
+  EXPECT_EQ(s.ReadParameterBlock()->Count(), 0);
+  EXPECT_EQ(s.PositionText(), Ru("в строке 3"));
+  EXPECT_EQ(s.GetID(s.Line), 4);
+  s.ReadName();
+  EXPECT_EQ(s.PositionText(), Ru("в строке 4"));
 }
 
 TEST(ReadParameterBlock, RangeOfLines10To12) {
