@@ -50,11 +50,12 @@ void ComputeContourPlane(TDrovixMangaScan& scan, const std::array<const TDrovixG
       for (const TDrovixGraph* plane : planes) {
         const int32_t* centre = plane->RowPtr(y);
         const int32_t* other = plane->RowPtr(yy);
+        int32_t* best = largest.data();
+        // Branch-free, so that the compiler can vectorise the row.
         for (int32_t x = from; x < to; ++x) {
-          if (transparency[x + o.l] < kOpaqueBelow) {
-            const int32_t d = std::abs(other[x + o.l] - centre[x]);
-            if (d > largest[static_cast<size_t>(x)]) largest[static_cast<size_t>(x)] = d;
-          }
+          const int32_t opaque = -static_cast<int32_t>(transparency[x + o.l] < kOpaqueBelow);
+          const int32_t d = std::abs(other[x + o.l] - centre[x]) & opaque;
+          best[x] = std::max(best[x], d);
         }
       }
     }
