@@ -162,11 +162,18 @@ class T2DAO : public TDyna {
   void* Data() override { return nullptr; }
 
  protected:
-  // Dropped rows are freed; new rows are empty (Count 0).
+  // Dropped rows are freed; new rows are empty (Count 0). Out of memory, the
+  // array keeps its rows as they were.
   void Reallocate(int32_t n) override {
-    const size_t old = rows_.size();
-    rows_.resize(static_cast<size_t>(n));
-    for (size_t i = old; i < rows_.size(); ++i) rows_[i] = std::make_unique<R>();
+    const size_t want = static_cast<size_t>(n);
+    if (want <= rows_.size()) {
+      rows_.resize(want);
+      return;
+    }
+    std::vector<std::unique_ptr<R>> added(want - rows_.size());
+    for (auto& r : added) r = std::make_unique<R>();
+    rows_.reserve(want);
+    for (auto& r : added) rows_.push_back(std::move(r));
   }
 
  private:
