@@ -168,18 +168,23 @@ FontSheet MakeFontSheet(const std::string& fontFile, const FontSheetOptions& opt
   Fit fit;
   int chosen = 0;
   if (options.refHeight > 0) {
-    // The pixel size whose Ю comes closest to the asked height (not above it).
+    // The largest pixel size whose Ю comes closest to the asked height (not
+    // above it) and whose letters still fit their cells.
+    int bestHeight = 0;
     for (int size = 4; size <= 200; ++size) {
       auto g = renderer.RenderAll(size);
       const int h = InkHeight(g[kRefCode]);
       if (h > options.refHeight) break;
-      glyphs = std::move(g);
-      chosen = size;
+      const Fit f = Measure(g);
+      if (!f.fits) continue;
+      if (h >= bestHeight) {
+        bestHeight = h;
+        glyphs = std::move(g);
+        fit = f;
+        chosen = size;
+      }
     }
     if (chosen == 0)
-      Raise(Format(Ru("Высота буквы Ю %d пикселей слишком мала для этого шрифта."), options.refHeight));
-    fit = Measure(glyphs);
-    if (!fit.fits)
       Raise(Format(Ru("При высоте буквы Ю %d пикселей буквы шрифта \"%s\" не влезают в клетку 32x32.\n\r"
                       "Задай размер поменьше."),
                    options.refHeight, fontFile.c_str()));
