@@ -8,11 +8,14 @@
 namespace drovix {
 
 inline int32_t Nearest(long double v) {
-  const long double r = std::nearbyint(v);
   // Out-of-range values (absurd scales) saturate instead of overflowing.
-  if (!(r > -2147483648.0L)) return r != r ? 0 : INT32_MIN;
-  if (r > 2147483647.0L) return INT32_MAX;
-  return static_cast<int32_t>(r);
+  if (!(v > -2147483648.5L)) return v != v ? 0 : INT32_MIN;
+  if (v >= 2147483647.5L) return INT32_MAX;
+  // lrint rounds like nearbyint in the default rounding mode (it may raise
+  // the inexact flag, which nothing reads) and converts without saving the
+  // floating-point environment or switching the x87 control word: the
+  // layout search rounds millions of times per balloon.
+  return static_cast<int32_t>(std::lrint(v));
 }
 
 }  // namespace drovix

@@ -1,6 +1,7 @@
 #include "drovix_graph/typeset/TBalon.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <utility>
@@ -46,20 +47,47 @@ void TBalon::RenderText() {
   }
 }
 
+void TBalon::BuildRangeTables() {
+  const int32_t n = SpanFrom.Count();
+  largestFrom_.assign(1, std::vector<int32_t>(SpanFrom.begin(), SpanFrom.end()));
+  smallestTo_.assign(1, std::vector<int32_t>(SpanTo.begin(), SpanTo.end()));
+  for (int32_t len = 2; len <= n; len *= 2) {
+    const std::vector<int32_t>& from = largestFrom_.back();
+    const std::vector<int32_t>& to = smallestTo_.back();
+    const size_t half = static_cast<size_t>(len / 2);
+    std::vector<int32_t> nextFrom(static_cast<size_t>(n - len + 1));
+    std::vector<int32_t> nextTo(nextFrom.size());
+    for (size_t i = 0; i < nextFrom.size(); ++i) {
+      nextFrom[i] = std::max(from[i], from[i + half]);
+      nextTo[i] = std::min(to[i], to[i + half]);
+    }
+    largestFrom_.push_back(std::move(nextFrom));
+    smallestTo_.push_back(std::move(nextTo));
+  }
+}
+
+namespace {
+
+// The level of the range tables covering a band of h lines with two pieces.
+size_t RangeLevel(int32_t h) { return static_cast<size_t>(std::bit_width(static_cast<uint32_t>(h)) - 1); }
+
+}  // namespace
+
 int32_t TBalon::LineStart(int32_t y, int32_t h) const {
   h = std::max(h, 1);
-  if (y < FirstLine || y + h - 1 > LastLine) return -1;
-  int32_t start = SpanFrom[y];
-  for (int32_t i = y + 1; i < y + h; ++i) start = std::max(start, SpanFrom[i]);
-  return start;
+  if (y < FirstLine || y > LastLine - h + 1 || !HasInterior()) return -1;
+  const size_t level = RangeLevel(h);
+  const std::vector<int32_t>& from = largestFrom_[level];
+  return std::max(from[static_cast<size_t>(y)], from[static_cast<size_t>(y + h) - (size_t{1} << level)]);
 }
 
 int32_t TBalon::LineWidth(int32_t y, int32_t h) const {
   const int32_t start = LineStart(y, h);
   if (start < 0) return -1;
   h = std::max(h, 1);
-  int32_t end = SpanTo[y];
-  for (int32_t i = y + 1; i < y + h; ++i) end = std::min(end, SpanTo[i]);
+  const size_t level = RangeLevel(h);
+  const std::vector<int32_t>& to = smallestTo_[level];
+  const int32_t end = std::min(to[static_cast<size_t>(y)], to[static_cast<size_t>(y + h) - (size_t{1} << level)]);
   return end - start - 1;
 }
 
@@ -74,15 +102,16 @@ void TBalon::SetPhrases(std::unique_ptr<TPhrases> phrases) {
   measured_.fill(false);
 }
 
-const TBalon::TMeasure* TBalon::MeasuresFor(int32_t k, int32_t minSize, float scale) {
+const TBalon::TMeasure* TBalon::MeasuresFor(int32_t k, int32_t minSize, float scale, float spacing) {
   const int32_t n = Phrases->Count();
   const size_t rowSize = static_cast<size_t>(n);
   if (measures_.size() != rowSize * TLoathingArray::Compressions || scale != measuredScale_ ||
-      minSize != measuredMinSize_) {
+      minSize != measuredMinSize_ || spacing != measuredSpacing_) {
     measures_.resize(rowSize * TLoathingArray::Compressions);
     measured_.fill(false);
     measuredScale_ = scale;
     measuredMinSize_ = minSize;
+    measuredSpacing_ = spacing;
   }
   TMeasure* row = measures_.data() + rowSize * static_cast<size_t>(k);
   if (!measured_[static_cast<size_t>(k)]) {
@@ -96,7 +125,7 @@ const TBalon::TMeasure* TBalon::MeasuresFor(int32_t k, int32_t minSize, float sc
       m.lengthWith = p.Length(true);
       m.lengthWithout = p.Length(false);
       m.thickness = p.Thickness();
-      m.lineStep = p.LineStep();
+      m.lineAdvance = Nearest(static_cast<long double>(p.LineStep()) * spacing);
       m.space = Nearest(static_cast<long double>(m.thickness) / 2 * c);
       m.minSizeOk = p.CheckMinSize(minSize, scale);
     }
@@ -118,7 +147,7 @@ int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLo
   if (!Phrases) return NoFit;
   if (hardcore_) spacing = static_cast<float>(static_cast<long double>(spacing) + 0.5L);
   const int32_t n = Phrases->Count();
-  const TMeasure* m = MeasuresFor(k, minSize, scale);
+  const TMeasure* m = MeasuresFor(k, minSize, scale, spacing);
   for (int32_t i = 0; i < n; ++i) {
     TPhrase& p = Phrases->Items(i);
     p.X = 0;
@@ -142,7 +171,7 @@ int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLo
     return avail > need;
   };
   const auto addToLine = [&](int32_t i) {
-    lineH = std::max(lineH, Nearest(static_cast<long double>(m[i].lineStep) * spacing));
+    lineH = std::max(lineH, m[i].lineAdvance);
     lineW += m[i].lengthWithout + (count > 0 ? m[i].space : 0);
     ++count;
     penalty += compressionCost;

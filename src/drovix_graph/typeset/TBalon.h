@@ -45,6 +45,8 @@ class TBalon : public TDrovixGraph {
 
   // Usable start of the band of lines y..y+h-1: the largest span start, or
   // -1 when the band leaves the balloon. A band under one line counts as one.
+  // Answered in constant time from tables built with the shape: the spans
+  // do not change after BuildShape.
   int32_t LineStart(int32_t y, int32_t h) const;
   // Usable length of the band, both edge pixels excluded, or -1.
   int32_t LineWidth(int32_t y, int32_t h) const;
@@ -103,25 +105,32 @@ class TBalon : public TDrovixGraph {
   bool hardcore_ = false;
 
  private:
+  // Range tables over the spans: level j holds the largest SpanFrom and the
+  // smallest SpanTo over the 2^j lines starting at each line.
+  void BuildRangeTables();
+  std::vector<std::vector<int32_t>> largestFrom_;
+  std::vector<std::vector<int32_t>> smallestTo_;
+
   // What LayoutCost needs of a phrase, for one compression percent at the
   // scale and minimum size in force.
   struct TMeasure {
     int32_t lengthWith = 0;     // Length(true)
     int32_t lengthWithout = 0;  // Length(false)
     int32_t thickness = 0;
-    int32_t lineStep = 0;
-    int32_t space = 0;  // the space before or after the phrase
+    int32_t lineAdvance = 0;  // nearest(LineStep * spacing)
+    int32_t space = 0;        // the space before or after the phrase
     bool minSizeOk = true;
   };
   // The measures of every phrase for compression k, computed once per scale,
   // minimum size and phrase list: the search prices every start line with
   // the same words.
-  const TMeasure* MeasuresFor(int32_t k, int32_t minSize, float scale);
+  const TMeasure* MeasuresFor(int32_t k, int32_t minSize, float scale, float spacing);
   [[noreturn]] void RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) const;
 
   std::vector<TMeasure> measures_;  // TLoathingArray::Compressions rows of one entry per phrase
   std::array<bool, TLoathingArray::Compressions> measured_{};
   float measuredScale_ = 0;
+  float measuredSpacing_ = 0;
   int32_t measuredMinSize_ = -1;
 };
 
@@ -158,6 +167,7 @@ void TBalon::BuildSpans(int32_t lines, int32_t positions, IsInside interior, Mak
   for (int32_t r = FirstLine; r <= LastLine; ++r) {
     for (int32_t p = SpanFrom[r]; p <= SpanTo[r]; ++p) fill(r, p);
   }
+  BuildRangeTables();
 }
 
 }  // namespace drovix
