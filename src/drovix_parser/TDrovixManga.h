@@ -46,6 +46,10 @@ class TDrovixManga : public TParamsContainer {
   // Check pass over the whole script, then the fonts, then every page.
   // Writes the build record at its end.
   void Run();
+  // The first step of Run alone: reads the whole script up to КОНЕЦ(),
+  // applies the head commands and parses every page description into Pages.
+  // Raises EDrovixError at the first script error. Nothing is built.
+  void CheckPass();
 
   std::string ParseLayers(const std::string& text, int32_t mode) override;
   std::string ParseSoundOrTextLayers(const std::string& text, bool isSound) override;
@@ -89,7 +93,6 @@ class TDrovixManga : public TParamsContainer {
 
  private:
   void ReadOutputFolder();
-  void CheckPass();
   void LoadFonts();
   void BuildPages();
 

@@ -228,3 +228,29 @@ TEST_F(RecordTest, OutputFilesOfPagesWithADot) {
 
 }  // namespace
 }  // namespace drovix
+
+namespace drovix {
+namespace {
+
+TEST(MangaScript, HeadCommandsBetweenPagesChangeTheLaterPages) {
+  TempFolder dir;
+  std::filesystem::create_directories(dir.Path() + "out");
+  WriteBytes(dir.Path() + "t.manga",
+             Ru("МАНГА(out)\nШРИФТ(f/a, f/b, f/c)\nПРЕФИКС_ИМЕНИ_ФАЙЛА(ch1_)\n%p01((a))\n"
+                "РАЗМЕР_ШРИФТА(20)\nПРЕФИКС_ИМЕНИ_ФАЙЛА()\n% p02((b))\n%p03%(\n(c))\nКОНЕЦ()"));
+  TDrovixManga m(dir.Path() + "t");
+  m.CheckPass();
+  ASSERT_EQ(m.Pages.size(), 3u);
+  EXPECT_EQ(m.Pages[0]->BasePath, dir.Path() + "ch1_p01");
+  EXPECT_EQ(m.Pages[1]->BasePath, dir.Path() + "_p02");
+  EXPECT_EQ(m.Pages[2]->BasePath, dir.Path() + "p03");
+  EXPECT_EQ(m.Pages[0]->BalonFontSizes, std::vector<int32_t>{17});
+  EXPECT_EQ(m.Pages[1]->BalonFontSizes, std::vector<int32_t>{20});
+  EXPECT_EQ(m.Pages[2]->BalonFontSizes, std::vector<int32_t>{20});
+  EXPECT_EQ(m.OutputFolder, dir.Path() + "out/");
+  EXPECT_EQ(m.Fonts[2]->FileName, dir.Path() + "f/c");
+  EXPECT_FALSE(m.Fonts[3]);
+}
+
+}  // namespace
+}  // namespace drovix
