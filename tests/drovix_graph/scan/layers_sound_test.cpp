@@ -2,6 +2,9 @@
 // layers of a description drawn from the outermost to the innermost.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "layers_fixture.h"
 
 namespace drovix {
@@ -124,6 +127,45 @@ TEST(LayersSound, EachSoundGetsItsOwnField) {
   EXPECT_EQ(s.Pixel(28, 31), 255);  // 1 pixel off the second
   EXPECT_EQ(s.Pixel(28, 32), 128);
   EXPECT_EQ(s.Pixel(28, 28), 0);
+}
+
+// The distance field against a plain search: every pixel outside the region
+// holds the smallest rim weight + round(100 x distance) over the region pixels
+// within R rows and R columns, on an irregular sound with a soft rim.
+TEST(LayersSound, DistanceFieldMatchesAPlainSearch) {
+  TDrovixMangaScan s;
+  const int32_t h = 40, w = 50;
+  Prepare(s, h, w, 128);
+  PaintGreen(s, 12, 14, 27, 37, 255);  // wide enough for windows with no pixel outside
+  uint32_t seed = 12345;
+  auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 16; };
+  for (int32_t blob = 0; blob < 12; ++blob) {
+    const int32_t cy = 8 + static_cast<int32_t>(next() % 24), cx = 8 + static_cast<int32_t>(next() % 34);
+    const int32_t rr = 1 + static_cast<int32_t>(next() % 5);
+    for (int32_t y = cy - rr - 1; y <= cy + rr + 1; ++y)
+      for (int32_t x = cx - rr - 1; x <= cx + rr + 1; ++x) {
+        const int32_t d2 = (y - cy) * (y - cy) + (x - cx) * (x - cx);
+        int32_t& g = s.GreenMarkup->Pixel(y, x);
+        if (d2 <= rr * rr) g = 255;
+        else if (d2 <= (rr + 1) * (rr + 1) && g < 255) g = std::max(g, 40 + static_cast<int32_t>(next() % 200));
+      }
+  }
+  s.RenderLayers("%0,0,0,%255,4,0,");  // radius 6
+  const int32_t r = 6;
+  ASSERT_EQ(s.FillGradient, r);
+  const TDrovixGraph& m = *s.FillMask;
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      if (m.Pixel(y, x) < 100) continue;  // region
+      int64_t best = kFillOutside;
+      for (int32_t py = std::max(0, y - r); py <= std::min(h - 1, y + r); ++py)
+        for (int32_t px = std::max(0, x - r); px <= std::min(w - 1, x + r); ++px) {
+          if (m.Pixel(py, px) >= 100) continue;
+          const double d = std::sqrt(static_cast<double>((py - y) * (py - y) + (px - x) * (px - x)));
+          best = std::min<int64_t>(best, static_cast<int64_t>(std::nearbyint(100 * d)) + m.Pixel(py, px));
+        }
+      ASSERT_EQ(m.Pixel(y, x), best) << y << "," << x;
+    }
 }
 
 }  // namespace
