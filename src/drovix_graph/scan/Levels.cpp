@@ -197,7 +197,9 @@ void BlendGrain(std::initializer_list<TDrovixGraph*> planeList, const TDrovixGra
       for (int32_t p = 0; p < np; ++p) {
         int32_t& v = planes[static_cast<size_t>(p)]->RowPtr(y)[x];
         const int64_t mean = total[static_cast<size_t>(p)] / std::max<int64_t>(1, count);
-        v = static_cast<int32_t>(std::nearbyint(v * e + mean * (1 - e)));
+        // rint rounds half to even in the default mode, like nearbyint, but
+        // without saving the floating-point environment on every pixel.
+        v = static_cast<int32_t>(std::rint(v * e + mean * (1 - e)));
       }
     }
   }
