@@ -27,8 +27,8 @@ class Chapter : public ::testing::Test {
 
     TPicture p02(240, 320);
     p02.Rect(200, 260, 40, 120, 0, 255, 0);  // sound: a black shape marked green
-    p02.Grey(60, 80, 60, 160, 0);
-    p02.Rect(55, 85, 55, 165, 255, 255, 255, 0);  // old lettering to remove
+    p02.Grey(60, 66, 60, 80, 0);
+    p02.Rect(58, 68, 58, 82, 255, 255, 255, 0);  // old lettering to remove
     p02.SaveTga(d + "p02");
   }
 
