@@ -8,11 +8,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include <ctime>
-
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -55,7 +54,8 @@ double CurrentMiB() {
 // of stripes, a big red balloon with a soft rim, a green sound, a
 // transparent patch and four blue corner marks.
 void WritePage(const std::string& path) {
-  std::vector<uint8_t> header = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, kSide & 255, kSide >> 8, kSide & 255, kSide >> 8, 32, 8};
+  std::vector<uint8_t> header = {0, 0, 10, 0,           0,          0,           0,          0,  0,
+                                 0, 0, 0,  kSide & 255, kSide >> 8, kSide & 255, kSide >> 8, 32, 8};
   std::ofstream out(path, std::ios::binary);
   out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
   std::vector<uint8_t> row;
@@ -136,7 +136,8 @@ int main(int argc, char** argv) {
     std::printf("|%s|%s|%s|%s|%s|\n", std::string(36, '-').c_str(), std::string(9, '-').c_str(),
                 std::string(9, '-').c_str(), std::string(11, '-').c_str(), std::string(11, '-').c_str());
     std::unique_ptr<TDrovixColorMangaScan> colour;
-    Measure({"colour: load and split", [&] { colour = TDrovixGraph::CreateFromFile<TDrovixColorMangaScan>(page); }});
+    Measure({"colour: load and split",
+             [&] { colour = TDrovixGraph::CreateFromFile<TDrovixColorMangaScan>(page); }});
     Measure({"colour: save 24-bit BMP", [&] { colour->SaveBMP(folder + "/colour.bmp"); }});
     Measure({"colour: contours, radius 2", [&] { colour->ComputeContours(2); }});
     Measure({"colour: free", [&] {
@@ -144,7 +145,8 @@ int main(int argc, char** argv) {
                malloc_trim(0);  // hand the freed rows back, so the next peak is the grey page's own
              }});
     std::unique_ptr<TDrovixMangaScan> grey;
-    Measure({"grey: load, corners and split", [&] { grey = TDrovixGraph::CreateFromFile<TDrovixMangaScan>(page); }});
+    Measure({"grey: load, corners and split",
+             [&] { grey = TDrovixGraph::CreateFromFile<TDrovixMangaScan>(page); }});
     int32_t box[4] = {};
     Measure({"grey: balloon of 7.8 Mpx", [&] {
                grey->FindNextBalloon();

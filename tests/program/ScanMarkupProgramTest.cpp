@@ -24,8 +24,9 @@ class ScanMarkup : public ::testing::Test {
   }
   // One page p01 with the given page body, output as BMP.
   TRun Run(const std::string& body, const std::string& head = "") {
-    WriteScript(dir_.Path() + "ch.manga", "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\nЗАПРЕТИТЬ_ПНГ()\n" + head + "\n%p01(\n" +
-                                              body + "\n)\nКОНЕЦ()\n");
+    WriteScript(dir_.Path() + "ch.manga",
+                "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\nЗАПРЕТИТЬ_ПНГ()\n" + head + "\n%p01(\n" +
+                    body + "\n)\nКОНЕЦ()\n");
     return RunDrovix(dir_.Path(), {"ch.manga"});
   }
   std::string Crash(const std::string& utf8) const {
@@ -49,8 +50,10 @@ class ScanMarkup : public ::testing::Test {
 
 TEST_F(ScanMarkup, MissingBalloonsFailWithTheirNumberAndLeaveTheMarkedPage) {
   const std::string notFound =
-      "Балон №%d не найден, или недостаточно красный.\n\rМинимальная яркость пикселя для разметки равна 30.\n\r"
-      "Проверь ещё, не соприкасаются ли балоны (программа использует метод заливки\n\r для определения нечётких "
+      "Балон №%d не найден, или недостаточно красный.\n\rМинимальная яркость пикселя для разметки равна "
+      "30.\n\r"
+      "Проверь ещё, не соприкасаются ли балоны (программа использует метод заливки\n\r для определения "
+      "нечётких "
       "краёв, и может принять балон\n\rза кайму более яркого соседа)";
   struct Case {
     const char* what;
@@ -100,7 +103,7 @@ TEST_F(ScanMarkup, GluedBalloonOverflowsTheFillAndMarksTheFilledPart) {
   const std::string b = ReadBytes(dir_.Path() + "_error.bmp");
   const size_t rowSize = 452;
   ASSERT_EQ(b.size(), 1078 + rowSize * 450);
-  EXPECT_EQ(static_cast<uint8_t>(b[1078 + rowSize * 449 + 100]), 255);  // row 0, stored last
+  EXPECT_EQ(static_cast<uint8_t>(b[1078 + rowSize * 449 + 100]), 255);    // row 0, stored last
   EXPECT_EQ(static_cast<uint8_t>(b[1078 + 100]), (245 - 128) / 2 + 128);  // row 449
 }
 
@@ -122,11 +125,12 @@ TEST_F(ScanMarkup, CompanionPictureCarriesTheMarkup) {
   wrong.SaveTga(dir_.Path() + "p01_");
   SetFileTime(dir_.Path() + "p01_.tga", FileTime(dir_.Path() + "p01_.tga") - 3600);
   const TRun run = Run("(Привет!)", "ЦВЕТНЫЕ_СКАНЫ()");
-  EXPECT_NE(run.output.find(Crash("Размеры картинки с разметкой \"" + dir_.Path() +
-                                  "p01_\" (240x241)\n\r не совпадают с размерами основной картинки, к коей оная "
-                                  "разметка пристёгнута\n\r (\"" +
-                                  dir_.Path() + "p01\", 240x240)")),
-            std::string::npos)
+  EXPECT_NE(
+      run.output.find(Crash("Размеры картинки с разметкой \"" + dir_.Path() +
+                            "p01_\" (240x241)\n\r не совпадают с размерами основной картинки, к коей оная "
+                            "разметка пристёгнута\n\r (\"" +
+                            dir_.Path() + "p01\", 240x240)")),
+      std::string::npos)
       << run.output;
 }
 

@@ -191,8 +191,9 @@ void TDrovixMangaScan::FindNextSound() {
     int32_t& m = mask[static_cast<size_t>(y)][x];
     if (g < kRimThreshold || m < kFillOutside) return false;
     if (FillDepth > 1 && g > level - kSoundSpread) return false;
-    m = g <= 255 ? weight[static_cast<size_t>(g)]
-                 : static_cast<int32_t>(std::nearbyint((1.0L - static_cast<long double>(g) / level) * 100.0L));
+    m = g <= 255
+            ? weight[static_cast<size_t>(g)]
+            : static_cast<int32_t>(std::nearbyint((1.0L - static_cast<long double>(g) / level) * 100.0L));
     g = 0;
     if (++FillDepth > kMaxFillDepth) {
       ReportError(*GreenMarkup, kRimThreshold,

@@ -149,8 +149,7 @@ void TDrovixMangaScan::DetectCorners() {
   if (!CornerFound[1][0]) complete(bottomLeft, bottomRight, topLeft, topRight);
   if (!CornerFound[0][2]) complete(topRight, topLeft, bottomRight, bottomLeft);
   if (!CornerFound[1][2]) complete(bottomRight, bottomLeft, topRight, topLeft);
-  if (!CornerFound[0][1])
-    Corners[0][1] = TCorner{(topLeft.y + topRight.y) / 2, (topLeft.x + topRight.x) / 2};
+  if (!CornerFound[0][1]) Corners[0][1] = TCorner{(topLeft.y + topRight.y) / 2, (topLeft.x + topRight.x) / 2};
   if (!CornerFound[1][1])
     Corners[1][1] = TCorner{(bottomLeft.y + bottomRight.y) / 2, (bottomLeft.x + bottomRight.x) / 2};
   for (auto& row : CornerFound) row.fill(true);

@@ -29,8 +29,8 @@ std::unique_ptr<TDrovixMangaScan> GreyPage(int32_t h, int32_t w, const scan_test
 }
 
 // The definition, pixel by pixel, over the given planes.
-int32_t Expected(const std::vector<const TDrovixGraph*>& planes, const TDrovixGraph& transparency, int32_t radius,
-                 int32_t y, int32_t x) {
+int32_t Expected(const std::vector<const TDrovixGraph*>& planes, const TDrovixGraph& transparency,
+                 int32_t radius, int32_t y, int32_t x) {
   int32_t c = 0;
   const int32_t r = radius + 1;
   for (int32_t k = -r; k <= r; ++k)
@@ -45,8 +45,9 @@ int32_t Expected(const std::vector<const TDrovixGraph*>& planes, const TDrovixGr
 }
 
 TEST(ComputeContoursTest, RadiusOneReachesTheTwelveNeighboursWithinDistanceTwo) {
-  auto scan = GreyPage(9, 9, [](int32_t y, int32_t x) { return y == 4 && x == 4 ? 0 : 255; },
-                       [](int32_t, int32_t) { return 0; });
+  auto scan = GreyPage(
+      9, 9, [](int32_t y, int32_t x) { return y == 4 && x == 4 ? 0 : 255; },
+      [](int32_t, int32_t) { return 0; });
   testing::internal::CaptureStdout();
   scan->ComputeContours(1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), ".ishchu kontury.");
@@ -75,8 +76,9 @@ TEST(ComputeContoursTest, TransparentNeighboursAreIgnoredButATransparentCentreIs
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    auto scan = GreyPage(5, 5, [](int32_t y, int32_t x) { return y == 2 && x == 2 ? 250 : 50; },
-                         [&](int32_t y, int32_t x) { return y == 2 && x == 2 ? c.centreTransparency : c.othersTransparency; });
+    auto scan = GreyPage(
+        5, 5, [](int32_t y, int32_t x) { return y == 2 && x == 2 ? 250 : 50; },
+        [&](int32_t y, int32_t x) { return y == 2 && x == 2 ? c.centreTransparency : c.othersTransparency; });
     testing::internal::CaptureStdout();
     scan->ComputeContours(1);
     testing::internal::GetCapturedStdout();
@@ -89,8 +91,9 @@ TEST(ComputeContoursTest, RandomPagesMatchTheDefinition) {
   std::mt19937 rng(11);
   for (int32_t radius : {0, 1, 2, 5}) {
     SCOPED_TRACE(radius);
-    auto scan = GreyPage(23, 31, [&](int32_t, int32_t) { return static_cast<int32_t>(rng() % 256); },
-                         [&](int32_t, int32_t) { return rng() % 3 == 0 ? 18 + static_cast<int32_t>(rng() % 4) : 0; });
+    auto scan = GreyPage(
+        23, 31, [&](int32_t, int32_t) { return static_cast<int32_t>(rng() % 256); },
+        [&](int32_t, int32_t) { return rng() % 3 == 0 ? 18 + static_cast<int32_t>(rng() % 4) : 0; });
     testing::internal::CaptureStdout();
     scan->ComputeContours(radius);
     testing::internal::GetCapturedStdout();
@@ -117,7 +120,8 @@ TEST(ComputeContoursTest, ColourScanTakesTheLargestDifferenceOfItsThreePlanes) {
 }
 
 TEST(ComputeContoursTest, IsComputedOnceUntilContoursDoneIsCleared) {
-  auto scan = GreyPage(6, 6, [](int32_t, int32_t x) { return x < 3 ? 0 : 100; }, [](int32_t, int32_t) { return 0; });
+  auto scan = GreyPage(
+      6, 6, [](int32_t, int32_t x) { return x < 3 ? 0 : 100; }, [](int32_t, int32_t) { return 0; });
   auto flatten = [&] {
     for (int32_t y = 0; y < 6; ++y)
       for (int32_t x = 0; x < 6; ++x) scan->Pixel(y, x) = 100;

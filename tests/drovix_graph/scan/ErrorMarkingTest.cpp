@@ -58,14 +58,15 @@ TEST(MarkErrorAreaTest, GreyPageGetsBlackLettersOnWhiteAndHalvedContrastElsewher
       ASSERT_EQ(scan->Pixel(y, x), expected) << y << "," << x;
     }
   // Halving towards 128 truncates toward zero on both sides.
-  EXPECT_EQ(scan->Pixel(0, 0), 64);   // 0
-  EXPECT_EQ(scan->Pixel(1, 0), 65);   // 1: -127 / 2 = -63
+  EXPECT_EQ(scan->Pixel(0, 0), 64);    // 0
+  EXPECT_EQ(scan->Pixel(1, 0), 65);    // 1: -127 / 2 = -63
   EXPECT_EQ(scan->Pixel(3, 31), 128);  // 127: -1 / 2 = 0
 }
 
 TEST(MarkErrorAreaTest, ColourPageGetsBlueLettersOnRedAndWashedOutElsewhere) {
   const int32_t h = 8, w = 64;
-  auto scan = SplitScan<TDrovixColorMangaScan>(h, w, [](int32_t y, int32_t x) { return Rgba(x, 2 * x + y, 255 - x); });
+  auto scan = SplitScan<TDrovixColorMangaScan>(
+      h, w, [](int32_t y, int32_t x) { return Rgba(x, 2 * x + y, 255 - x); });
   auto region = HalfRegion(h, w);
   testing::internal::CaptureStdout();
   scan->MarkErrorArea(*region, 7);
@@ -100,9 +101,11 @@ TEST(ReportErrorTest, SavesTheMarkedPageBesideTheScanAndRaisesWithTheNote) {
     testing::internal::CaptureStdout();
     std::unique_ptr<TDrovixMangaScan> scan;
     if (colour)
-      scan = SplitScan<TDrovixColorMangaScan>(9, 40, [](int32_t, int32_t) { return Rgba(10, 20, 30); }, dir.File("p07"));
+      scan = SplitScan<TDrovixColorMangaScan>(
+          9, 40, [](int32_t, int32_t) { return Rgba(10, 20, 30); }, dir.File("p07"));
     else
-      scan = SplitScan(9, 40, [](int32_t, int32_t) { return Rgba(30, 30, 30); }, dir.File("p07"));
+      scan = SplitScan(
+          9, 40, [](int32_t, int32_t) { return Rgba(30, 30, 30); }, dir.File("p07"));
     for (int32_t x = 0; x < 3; ++x) scan->FillMask->Pixel(4, x) = 1;
     std::string raised;
     try {
@@ -136,7 +139,8 @@ TEST(ReportErrorTest, AFailedSaveIsRaisedInsteadOfTheMessage) {
   TTempDir dir;
   const std::string folder = dir.File("no such folder");
   testing::internal::CaptureStdout();
-  auto scan = SplitScan(4, 4, [](int32_t, int32_t) { return Rgba(1, 1, 1); }, folder + "/p01");
+  auto scan = SplitScan(
+      4, 4, [](int32_t, int32_t) { return Rgba(1, 1, 1); }, folder + "/p01");
   std::string raised;
   try {
     scan->ReportError(*scan->RedMarkup, 5, "message");

@@ -30,29 +30,36 @@ const std::string& Note() {
   return note;
 }
 std::string BalloonNotFound(int32_t n) {
-  return Format(Ru("Балон №%d не найден, или недостаточно красный.\n\rМинимальная яркость пикселя для разметки "
-                   "равна %d.\n\rПроверь ещё, не соприкасаются ли балоны (программа использует метод заливки\n\r "
-                   "для определения нечётких краёв, и может принять балон\n\rза кайму более яркого соседа)"),
-                n, 30) +
+  return Format(
+             Ru("Балон №%d не найден, или недостаточно красный.\n\rМинимальная яркость пикселя для разметки "
+                "равна %d.\n\rПроверь ещё, не соприкасаются ли балоны (программа использует метод "
+                "заливки\n\r "
+                "для определения нечётких краёв, и может принять балон\n\rза кайму более яркого соседа)"),
+             n, 30) +
          Note();
 }
 std::string SoundNotFound(int32_t n) {
-  return Format(Ru("Звук №%d не найден, или недостаточно зелёный.\n\rМинимальная яркость пикселя для разметки "
-                   "равна %d.\n\rПроверь ещё, не соприкасаются ли звуки с разной базовой яркостью\n\r (программа "
-                   "использует метод заливки для определения нечётких краёв,\n\r и может принять звук за кайму "
-                   "более яркого соседа)"),
-                n, 30) +
+  return Format(
+             Ru("Звук №%d не найден, или недостаточно зелёный.\n\rМинимальная яркость пикселя для разметки "
+                "равна %d.\n\rПроверь ещё, не соприкасаются ли звуки с разной базовой яркостью\n\r "
+                "(программа "
+                "использует метод заливки для определения нечётких краёв,\n\r и может принять звук за кайму "
+                "более яркого соседа)"),
+             n, 30) +
          Note();
 }
 std::string BalloonOverflow(int32_t n) {
-  return Format(Ru("Выход за допустимый предел при заливке балона №%d рекурсивным методом.\n\rСкорее всего, имеет "
+  return Format(Ru("Выход за допустимый предел при заливке балона №%d рекурсивным методом.\n\rСкорее всего, "
+                   "имеет "
                    "место \"слипание\" соседних балонов."),
                 n) +
          Note();
 }
 std::string SoundOverflow(int32_t n) {
-  return Format(Ru("Выход за допустимый предел при заливке звука №%d рекурсивным методом.\n\rСкорее всего, имеет "
-                   "место \"слипание\" соседних звуков с разной базовой яркостью.\n\rЛибо же звук ОЧЕНЬ большой, и "
+  return Format(Ru("Выход за допустимый предел при заливке звука №%d рекурсивным методом.\n\rСкорее всего, "
+                   "имеет "
+                   "место \"слипание\" соседних звуков с разной базовой яркостью.\n\rЛибо же звук ОЧЕНЬ "
+                   "большой, и "
                    "с сильно размытыми краями."),
                 n) +
          Note();
@@ -72,12 +79,14 @@ std::string ErrorOf(const std::function<void()>& f) {
 
 Grid Copy(const TDrovixGraph& g) {
   Grid out(static_cast<size_t>(g.Height()));
-  for (int32_t y = 0; y < g.Height(); ++y) out[static_cast<size_t>(y)].assign(g.RowPtr(y), g.RowPtr(y) + g.Width());
+  for (int32_t y = 0; y < g.Height(); ++y)
+    out[static_cast<size_t>(y)].assign(g.RowPtr(y), g.RowPtr(y) + g.Width());
   return out;
 }
 void Paste(TDrovixGraph& g, const Grid& values) {
   for (int32_t y = 0; y < g.Height(); ++y)
-    for (int32_t x = 0; x < g.Width(); ++x) g.Pixel(y, x) = values[static_cast<size_t>(y)][static_cast<size_t>(x)];
+    for (int32_t x = 0; x < g.Width(); ++x)
+      g.Pixel(y, x) = values[static_cast<size_t>(y)][static_cast<size_t>(x)];
 }
 
 // A white page of h x w split in memory, kept in a temporary folder so that
@@ -87,7 +96,8 @@ struct TPage {
   std::unique_ptr<TDrovixMangaScan> scan;
   TPage(int32_t h, int32_t w) {
     testing::internal::CaptureStdout();
-    scan = SplitScan(h, w, [](int32_t, int32_t) { return Rgba(255, 255, 255); }, dir.File("page"));
+    scan = SplitScan(
+        h, w, [](int32_t, int32_t) { return Rgba(255, 255, 255); }, dir.File("page"));
     testing::internal::GetCapturedStdout();
   }
   void Red(const Grid& g) { Paste(*scan->RedMarkup, g); }
@@ -219,8 +229,10 @@ Grid RandomMarkup(std::mt19937& rng, int32_t h, int32_t w) {
     for (int32_t y = 0; y < h; ++y)
       for (int32_t x = 0; x < w; ++x) {
         const int32_t d2 = (y - cy) * (y - cy) + (x - cx) * (x - cx);
-        if (d2 <= radius * radius) g[y][x] = level - static_cast<int32_t>(rng() % 3) * (d2 * 3 > radius * radius * 2 ? 20 : 0);
-        else if (d2 <= (radius + 2) * (radius + 2)) g[y][x] = std::max(g[y][x], 8 + static_cast<int32_t>(rng() % 20));
+        if (d2 <= radius * radius)
+          g[y][x] = level - static_cast<int32_t>(rng() % 3) * (d2 * 3 > radius * radius * 2 ? 20 : 0);
+        else if (d2 <= (radius + 2) * (radius + 2))
+          g[y][x] = std::max(g[y][x], 8 + static_cast<int32_t>(rng() % 20));
       }
   }
   return g;

@@ -64,9 +64,24 @@ class TTempDir {
 // Writes a 32-bit run-length TGA of raw packets (the uncompressed form drops
 // alpha), rows bottom-up as the format stores them.
 inline void WriteTga(const std::string& path, int32_t h, int32_t w, const TPixelFn& pixel) {
-  std::vector<uint8_t> bytes = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(w & 255),
-                                static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(h & 255),
-                                static_cast<uint8_t>(h >> 8), 32, 8};
+  std::vector<uint8_t> bytes = {0,
+                                0,
+                                10,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                static_cast<uint8_t>(w & 255),
+                                static_cast<uint8_t>(w >> 8),
+                                static_cast<uint8_t>(h & 255),
+                                static_cast<uint8_t>(h >> 8),
+                                32,
+                                8};
   std::vector<int32_t> all;
   for (int32_t y = h - 1; y >= 0; --y)
     for (int32_t x = 0; x < w; ++x) all.push_back(pixel(y, x));
@@ -81,8 +96,8 @@ inline void WriteTga(const std::string& path, int32_t h, int32_t w, const TPixel
       bytes.push_back(static_cast<uint8_t>(v >> 24));  // alpha
     }
   }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 // A BMP file as rows of pixels, top row first: grey values for 8-bit files,
@@ -100,7 +115,8 @@ inline TBmp ReadBmp(const std::string& path) {
   TBmp bmp;
   if (b.size() < 54) return bmp;
   auto u32 = [&](size_t o) {
-    return static_cast<int32_t>(b[o] | b[o + 1] << 8 | b[o + 2] << 16 | static_cast<uint32_t>(b[o + 3]) << 24);
+    return static_cast<int32_t>(b[o] | b[o + 1] << 8 | b[o + 2] << 16 |
+                                static_cast<uint32_t>(b[o + 3]) << 24);
   };
   bmp.width = u32(18);
   bmp.height = u32(22);

@@ -1,7 +1,5 @@
 // Loading a page scan: the plane split of grey and colour scans, corner
 // marks, and the companion markup picture "<page>_".
-#include "drovix_graph/scan/TDrovixMangaScan.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,6 +8,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
+#include "drovix_graph/scan/TDrovixMangaScan.h"
 
 namespace drovix {
 namespace {
@@ -33,7 +32,8 @@ std::string ErrorOf(const std::function<void()>& f) {
 TEST(SplitLayersTest, MarkupAndGreyFollowTheFormulasForEveryByte) {
   auto red = SplitScan(256, 256, [](int32_t y, int32_t x) { return Rgba(x, 0, 0, y); });
   auto green = SplitScan(256, 256, [](int32_t y, int32_t x) { return Rgba(0, x, 0, y); });
-  auto grey = SplitScan(256, 256, [](int32_t y, int32_t x) { return Rgba(0, x, y, 255); }, "", false);
+  auto grey = SplitScan(
+      256, 256, [](int32_t y, int32_t x) { return Rgba(0, x, y, 255); }, "", false);
   for (int32_t y = 0; y < 256; ++y) {
     for (int32_t x = 0; x < 256; ++x) {
       const auto mark = static_cast<int32_t>(std::nearbyint(static_cast<long double>(y) / 255 * x));
@@ -92,8 +92,9 @@ TEST(SplitLayersTest, GreyTransparentAndMarkedPixels) {
 }
 
 TEST(SplitLayersTest, ColourScanKeepsChannelsAndTakesNoMarkupFromItsOwnPixels) {
-  auto scan = SplitScan<TDrovixColorMangaScan>(
-      1, 3, [](int32_t, int32_t x) { return x == 0 ? Rgba(255, 0, 0, 255) : x == 1 ? Rgba(10, 200, 50, 0) : Rgba(1, 2, 3, 235); });
+  auto scan = SplitScan<TDrovixColorMangaScan>(1, 3, [](int32_t, int32_t x) {
+    return x == 0 ? Rgba(255, 0, 0, 255) : x == 1 ? Rgba(10, 200, 50, 0) : Rgba(1, 2, 3, 235);
+  });
   EXPECT_EQ(scan->Pixel(0, 0), 0);
   EXPECT_EQ(scan->RedPlane->Pixel(0, 0), 255);
   EXPECT_EQ(scan->Pixel(0, 1), 50);
@@ -112,9 +113,8 @@ TEST(SplitLayersTest, ColourScanKeepsChannelsAndTakesNoMarkupFromItsOwnPixels) {
 }
 
 TEST(SplitLayersTest, ColourCloneIsGreyByTheColourWeights) {
-  auto scan = SplitScan<TDrovixColorMangaScan>(1, 2, [](int32_t, int32_t x) {
-    return x == 0 ? Rgba(100, 200, 50) : Rgba(255, 255, 255);
-  });
+  auto scan = SplitScan<TDrovixColorMangaScan>(
+      1, 2, [](int32_t, int32_t x) { return x == 0 ? Rgba(100, 200, 50) : Rgba(255, 255, 255); });
   std::unique_ptr<TDrovixGraph> grey = scan->Clone();
   EXPECT_EQ(grey->Pixel(0, 0), 140);
   EXPECT_EQ(grey->Pixel(0, 1), 255);
@@ -129,12 +129,18 @@ class CornersTest : public ::testing::Test {
   // Top-left pixel of each mark's block.
   static TCorner Block(Mark m) {
     switch (m) {
-      case TL: return {2, 3};
-      case TM: return {2, kW / 2 + 1};
-      case TR: return {2, kW - 6};
-      case BL: return {kH - 5, 3};
-      case BM: return {kH - 5, kW / 2 - 3};
-      case BR: return {kH - 5, kW - 6};
+      case TL:
+        return {2, 3};
+      case TM:
+        return {2, kW / 2 + 1};
+      case TR:
+        return {2, kW - 6};
+      case BL:
+        return {kH - 5, 3};
+      case BM:
+        return {kH - 5, kW / 2 - 3};
+      case BR:
+        return {kH - 5, kW - 6};
     }
     return {};
   }
@@ -164,8 +170,8 @@ TEST_F(CornersTest, AllSixMarksAreFoundAtTheirInnermostPoint) {
     float y, x;
   };
   const Expect expected[] = {
-      {0, 0, 4, 5},           {0, 1, 4, kW / 2 + 3}, {0, 2, 4, kW - 6},
-      {1, 0, kH - 5, 5},      {1, 1, kH - 5, kW / 2 - 3}, {1, 2, kH - 5, kW - 6},
+      {0, 0, 4, 5},      {0, 1, 4, kW / 2 + 3},      {0, 2, 4, kW - 6},
+      {1, 0, kH - 5, 5}, {1, 1, kH - 5, kW / 2 - 3}, {1, 2, kH - 5, kW - 6},
   };
   for (const Expect& e : expected) {
     SCOPED_TRACE(testing::Message() << "mark " << e.row << "," << e.column);
@@ -195,9 +201,12 @@ TEST_F(CornersTest, AMissingCornerCompletesAParallelogramAndMiddlesAreMeans) {
 }
 
 TEST_F(CornersTest, FewerThanThreeOuterCornersFailListingTheMarksFound) {
-  const std::string head = Ru("Из четырёх угловых углов должно быть размечено минимум три!\n\rНайдена разметка углов: ");
+  const std::string head =
+      Ru("Из четырёх угловых углов должно быть размечено минимум три!\n\rНайдена разметка углов: ");
   EXPECT_EQ(ErrorOf([] { Page({TL, TR}); }), head + Ru("левого-верхнего правого-верхнего "));
-  EXPECT_EQ(ErrorOf([] { Page({BR, TM, TL, BM}); }),
+  EXPECT_EQ(ErrorOf([] {
+              Page({BR, TM, TL, BM});
+            }),
             head + Ru("левого-верхнего среднего-верхнего среднего-нижнего правого-нижнего "));
   EXPECT_EQ(ErrorOf([] { Page({BM}); }), head + Ru("среднего-нижнего "));
 }
@@ -243,7 +252,7 @@ TEST_F(ExternalMarkupTest, GreyPageMergesByMaximumAndTakesCorners) {
   EXPECT_EQ(scan->RedMarkup->Pixel(0, 30), 200);   // both: the larger
   EXPECT_EQ(scan->RedMarkup->Pixel(30, 30), 200);  // companion only
   EXPECT_EQ(scan->RedMarkup->Pixel(30, 10), 0);
-  EXPECT_EQ(scan->GreenMarkup->Pixel(5, 5), 60);   // the page's own green stays
+  EXPECT_EQ(scan->GreenMarkup->Pixel(5, 5), 60);  // the page's own green stays
   EXPECT_TRUE(scan->CornersFound);
   EXPECT_EQ(scan->Corners[0][0].y, 1);
   EXPECT_EQ(scan->Corners[0][0].x, 1);
