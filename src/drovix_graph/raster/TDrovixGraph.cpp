@@ -9,6 +9,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/Bmp.h"
+#include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 
@@ -148,8 +149,7 @@ void TDrovixGraph::Resize(int32_t newHeight, int32_t newWidth) {
       const long double c = ty * (1 - tx), d = ty * tx;
       const long double wa = a * a, wb = b * b, wc = c * c, wd = d * d;
       const long double sum = r0[x0s[j]] * wa + r0[x1s[j]] * wb + r1[x0s[j]] * wc + r1[x1s[j]] * wd;
-      const long double v = std::nearbyint(sum / (wa + wb + wc + wd));
-      out[j] = v < 0 ? 0 : (v > 255 ? 255 : static_cast<int32_t>(v));
+      out[j] = Clamp(RoundHalfEvenToInt(sum / (wa + wb + wc + wd)), 0, 255);
     }
   }
   SetCount(newHeight);
@@ -217,7 +217,7 @@ int32_t TDrovixGraph::SmoothPixel(float row, float column) const {
   const float sum = static_cast<float>(static_cast<long double>(a) * wa + static_cast<long double>(b) * wb +
                                        static_cast<long double>(c) * wc + static_cast<long double>(d) * wd);
   const long double total = static_cast<long double>(wa) + wb + wc + wd;
-  return static_cast<int32_t>(std::nearbyint(sum / total));
+  return RoundHalfEvenToInt(sum / total);
 }
 
 }  // namespace drovix

@@ -1,9 +1,8 @@
 #include "drovix_graph/raster/TDrovixTexture.h"
 
-#include <cmath>
-
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/raster/TextureSampling.h"
 
 namespace drovix {
@@ -11,7 +10,7 @@ namespace drovix {
 int32_t PackedColourToGrey(int32_t pixel) {
   const uint32_t p = static_cast<uint32_t>(pixel);
   const long double grey = 0.3L * (p & 255u) + 0.5L * ((p >> 8) & 255u) + 0.2L * ((p >> 16) & 255u);
-  return static_cast<int32_t>(std::nearbyint(grey));
+  return RoundHalfEvenToInt(grey);
 }
 
 int32_t TDrovixTexture::GreyAt(int32_t row, int32_t column) const {

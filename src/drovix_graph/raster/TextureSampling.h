@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "drovix_graph/raster/RoundHalfEven.h"
+
 namespace drovix {
 
 // sample(r, c) returns the texel at integer (tiled) coordinates.
@@ -20,7 +22,7 @@ int32_t SmoothTexel(float row, float column, F sample) {
   const long double la = (1.0L - fr) * (1.0L - fc), lb = (1.0L - fr) * fc;
   const long double lc = static_cast<long double>(fr) * fc, ld = fr * (1.0L - fc);
   const long double wa = la * la, wb = lb * lb, wc = lc * lc, wd = ld * ld;
-  return static_cast<int32_t>(std::nearbyint((a * wa + b * wb + c * wc + d * wd) / (wa + wb + wc + wd)));
+  return RoundHalfEvenToInt((a * wa + b * wb + c * wc + d * wd) / (wa + wb + wc + wd));
 }
 
 }  // namespace drovix
