@@ -41,7 +41,11 @@ class TDrovixGraph : public T2DAOI {
     g->LoadFromFile(fileName);
     return g;
   }
-  // The loading half of CreateFromFile, for a raster already constructed.
+  // The work of CreateFromFile on a raster already constructed: stores
+  // FileName, reads fileName + ".png" (unless PNG is disabled) or else
+  // fileName + ".tga" as packed colour, records SourceFile, then calls the
+  // virtual DetectCorners and SplitLayers. A missing file raises
+  // "Нет такого файла!" naming the file looked for.
   void LoadFromFile(const std::string& fileName);
 
   // Turns freshly loaded packed colour into this class's representation.
