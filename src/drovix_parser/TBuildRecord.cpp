@@ -55,6 +55,7 @@ TBuildRecord::TBuildRecord(std::string fileName) : fileName_(std::move(fileName)
 
 void TBuildRecord::LoadFromText(const std::string& text) {
   sections_.clear();
+  index_.clear();
   Section* current = nullptr;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -83,10 +84,8 @@ void TBuildRecord::LoadFromText(const std::string& text) {
     if (eq == std::string::npos) continue;
     const std::string key = TrimBlanks(line.substr(0, eq));
     if (key.empty()) continue;
-    bool known = false;
-    for (const Entry& e : current->entries)
-      if (e.key == key) known = true;
-    if (!known) current->entries.push_back({key, line.substr(eq + 1)});
+    if (current->keys.emplace(key, current->entries.size()).second)
+      current->entries.push_back({key, line.substr(eq + 1)});
   }
 }
 
@@ -107,25 +106,22 @@ std::string TBuildRecord::AsText() const {
 }
 
 const TBuildRecord::Section* TBuildRecord::FindSection(const std::string& name) const {
-  for (const Section& s : sections_)
-    if (s.name == name) return &s;
-  return nullptr;
+  const auto it = index_.find(name);
+  return it == index_.end() ? nullptr : &sections_[it->second];
 }
 
 TBuildRecord::Section& TBuildRecord::GetSection(const std::string& name) {
-  for (Section& s : sections_)
-    if (s.name == name) return s;
-  sections_.push_back(Section{name, {}});
-  return sections_.back();
+  const auto [it, added] = index_.emplace(name, sections_.size());
+  if (added) sections_.push_back(Section{name, {}, {}});
+  return sections_[it->second];
 }
 
 std::string TBuildRecord::ReadString(const std::string& section, const std::string& key,
                                      const std::string& defaultValue) const {
   const Section* s = FindSection(section);
   if (s == nullptr) return defaultValue;
-  for (const Entry& e : s->entries)
-    if (e.key == key) return e.value;
-  return defaultValue;
+  const auto it = s->keys.find(key);
+  return it == s->keys.end() ? defaultValue : s->entries[it->second].value;
 }
 
 int32_t TBuildRecord::ReadInteger(const std::string& section, const std::string& key,
@@ -143,12 +139,11 @@ int32_t TBuildRecord::ReadInteger(const std::string& section, const std::string&
 void TBuildRecord::WriteString(const std::string& section, const std::string& key,
                                const std::string& value) {
   Section& s = GetSection(section);
-  for (Entry& e : s.entries)
-    if (e.key == key) {
-      e.value = value;
-      return;
-    }
-  s.entries.push_back({key, value});
+  const auto [it, added] = s.keys.emplace(key, s.entries.size());
+  if (added)
+    s.entries.push_back({key, value});
+  else
+    s.entries[it->second].value = value;
 }
 
 void TBuildRecord::WriteInteger(const std::string& section, const std::string& key,

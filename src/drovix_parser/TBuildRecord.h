@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace drovix {
@@ -51,12 +52,16 @@ class TBuildRecord {
   struct Section {
     std::string name;
     std::vector<Entry> entries;
+    std::unordered_map<std::string, size_t> keys;  // key to its index in entries
   };
   const Section* FindSection(const std::string& name) const;
   Section& GetSection(const std::string& name);
 
   std::string fileName_;
   std::vector<Section> sections_;
+  // Section name to its index in sections_: records of many pages (or a
+  // damaged one with a great many headers) read in linear time.
+  std::unordered_map<std::string, size_t> index_;
 };
 
 }  // namespace drovix

@@ -130,3 +130,21 @@ TEST(BuildRecord, SaveReplacesTheOldFileWhole) {
 
 }  // namespace
 }  // namespace drovix
+
+namespace drovix {
+namespace {
+
+TEST(BuildRecord, HugeDamagedRecordReadsInLinearTime) {
+  // 100000 distinct headers and 100000 distinct keys in one section: a
+  // quadratic reader would take minutes here.
+  std::string text;
+  for (int i = 0; i < 100000; ++i) text += "[s" + std::to_string(i) + "]\n";
+  for (int i = 0; i < 100000; ++i) text += "k" + std::to_string(i) + "=v\n";
+  TBuildRecord record("unused.ini");
+  record.LoadFromText(text);
+  EXPECT_EQ(record.ReadString("s99999", "k99999", "none"), "v");
+  EXPECT_EQ(record.ReadString("s0", "k0", "none"), "none");
+}
+
+}  // namespace
+}  // namespace drovix
