@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "driver/Console.h"
@@ -117,16 +116,21 @@ struct TChannels {
 };
 
 // A colour number up to 16777215 is a grey level; above it, R sits in bits
-// 16-23, G in 8-15 and B in 0-7.
+// 16-23, G in 8-15 and B in 0-7. A grey level paints the same level in all
+// three channels of a colour page: "%255" is white there as on a grey page,
+// not the blue that reading its bits as channels would give.
 TChannels ColourChannels(int32_t colour) {
-  if (colour <= 16777215) return {colour, colour, colour};
+  if (colour <= 16777215) {
+    const int32_t grey = Clamp(colour, 0, 255);
+    return {grey, grey, grey};
+  }
   return {(colour >> 16) & 255, (colour >> 8) & 255, colour & 255};
 }
 
 // The grey level of a colour number: 0.3 R + 0.5 G + 0.2 B, rounded half to
 // even, computed exactly in tenths.
 int32_t ColourGrey(int32_t colour) {
-  if (colour <= 16777215) return colour;
+  if (colour <= 16777215) return Clamp(colour, 0, 255);
   const TChannels c = ColourChannels(colour);
   const int32_t tenths = 3 * c.R + 5 * c.G + 2 * c.B;
   int32_t q = tenths / 10;
@@ -194,6 +198,7 @@ inline void OfferToRow(int32_t* __restrict q, const int32_t* __restrict dist, in
 void ExtendDistanceField(TDrovixMangaScan& scan, int32_t r) {
   if (r < scan.FillGradient) return;
   const int32_t h = scan.Height(), w = scan.Width();
+  if (scan.MinY > scan.MaxY || scan.MinX > scan.MaxX) return;  // no region at all
   const int32_t d = r - scan.FillGradient;
   scan.MinX = std::max(0, scan.MinX - d);
   scan.MinY = std::max(0, scan.MinY - d);
@@ -446,9 +451,12 @@ void TDrovixColorMangaScan::ApplyBackground(int32_t colour, const std::string& s
   }
   if (smearList.empty()) return;
 
-  // Clean by colour key: every balloon pixel close enough to a key colour
-  // becomes transparent together with a disc around it, and text removal
-  // refills what was marked from the balloon around it.
+  // Clean by colour key: every pixel of the balloon's shape close enough to a
+  // key colour becomes transparent together with a disc around it, and text
+  // removal refills what was marked from the balloon around it. Only the
+  // shape is keyed, not its whole box: the drawing in the box's corners, the
+  // balloon's own outline among it, has to survive. TransparentCount counts
+  // every marked pixel once, as everywhere else.
   Transparency->ZeroAll();
   TransparentCount = 0;
   const int32_t h = Height(), w = Width();
