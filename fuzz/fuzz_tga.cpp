@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint32_t w = data[12] | (data[13] << 8), h = data[14] | (data[15] << 8);
     if (w <= drovix::kMaxPictureSide && h <= drovix::kMaxPictureSide && w * h > (1u << 18)) return 0;
   }
-  std::FILE* f = size > 0 ? ::fmemopen(const_cast<uint8_t*>(data), size, "rb") : std::fopen("/dev/null", "rb");
+  std::FILE* f =
+      size > 0 ? ::fmemopen(const_cast<uint8_t*>(data), size, "rb") : std::fopen("/dev/null", "rb");
   if (f == nullptr) return 0;
   try {
     drovix::TDrovixGraph g;

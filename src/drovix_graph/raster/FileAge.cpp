@@ -16,10 +16,12 @@ int32_t FileAge(const std::string& path) {
   // pinned to its ends rather than wrapped into nonsense.
   const int year = t.tm_year + 1900;
   if (year < 1980) return (1 << 21) | (1 << 16);  // 1980-01-01 00:00:00
-  if (year > 2107) return static_cast<int32_t>((127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u);
-  const uint32_t packed = (static_cast<uint32_t>(year - 1980) << 25) | (static_cast<uint32_t>(t.tm_mon + 1) << 21) |
-                          (static_cast<uint32_t>(t.tm_mday) << 16) | (static_cast<uint32_t>(t.tm_hour) << 11) |
-                          (static_cast<uint32_t>(t.tm_min) << 5) | (static_cast<uint32_t>(t.tm_sec / 2));
+  if (year > 2107)
+    return static_cast<int32_t>((127u << 25) | (12u << 21) | (31u << 16) | (23u << 11) | (59u << 5) | 29u);
+  const uint32_t packed =
+      (static_cast<uint32_t>(year - 1980) << 25) | (static_cast<uint32_t>(t.tm_mon + 1) << 21) |
+      (static_cast<uint32_t>(t.tm_mday) << 16) | (static_cast<uint32_t>(t.tm_hour) << 11) |
+      (static_cast<uint32_t>(t.tm_min) << 5) | (static_cast<uint32_t>(t.tm_sec / 2));
   return static_cast<int32_t>(packed);
 }
 

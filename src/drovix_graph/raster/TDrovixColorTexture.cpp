@@ -11,7 +11,8 @@ void TDrovixColorTexture::SplitLayers() {
 }
 
 int32_t TDrovixColorTexture::SmoothSampleChannel(float row, float column, TChannel channel) const {
-  return SmoothTexel(row, column, [this, channel](int32_t r, int32_t c) { return SampleChannel(r, c, channel); });
+  return SmoothTexel(row, column,
+                     [this, channel](int32_t r, int32_t c) { return SampleChannel(r, c, channel); });
 }
 
 }  // namespace drovix

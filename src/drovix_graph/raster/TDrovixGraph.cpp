@@ -1,9 +1,10 @@
 #include "drovix_graph/raster/TDrovixGraph.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <sys/stat.h>
 #include <vector>
 
 #include "driver/Cp1251.h"
@@ -31,8 +32,7 @@ void HalveRows(TDrovixGraph& g) {
     int32_t* dst = g.RowPtr(i);
     const int32_t* a = g.RowPtr(2 * i);
     const int32_t* b = g.RowPtr(2 * i + 1);
-    for (int32_t x = 0; x < w; ++x)
-      dst[x] = static_cast<int32_t>((static_cast<int64_t>(a[x]) + b[x]) / 2);
+    for (int32_t x = 0; x < w; ++x) dst[x] = static_cast<int32_t>((static_cast<int64_t>(a[x]) + b[x]) / 2);
   }
   g.SetCount(half);
 }

@@ -15,7 +15,7 @@ namespace drovix {
 
 class TDrovixGraph : public T2DAOI {
  public:
-  std::string FileName;  // base name (no extension) of the file loaded from
+  std::string FileName;    // base name (no extension) of the file loaded from
   std::string SourceFile;  // the file actually read, extension included
   int32_t BlackLevel = 0;
   int32_t WhiteLevel = 0;

@@ -58,7 +58,9 @@ inline int32_t Pack(uint32_t r, uint32_t g, uint32_t b, uint32_t a) {
   return static_cast<int32_t>(r | (g << 8) | (b << 16) | (a << 24));
 }
 
-std::string Supported() { return Ru("\n\rПоддерживаются только 24-х 32-х битные TGA (как со сжатием, так и без)"); }
+std::string Supported() {
+  return Ru("\n\rПоддерживаются только 24-х 32-х битные TGA (как со сжатием, так и без)");
+}
 
 void ReadUncompressed(TDrovixGraph& raster, TByteInput& in, int32_t w, int32_t h, int32_t bpp) {
   std::vector<uint8_t> line(static_cast<size_t>(w) * bpp);
@@ -137,10 +139,12 @@ void ReadTGA(TDrovixGraph& raster, std::FILE* stream, const std::string& name) {
   const int32_t h = head[14] | (head[15] << 8);
   const int32_t bits = head[16];
   if (w == 0 || h == 0 || (bits != 24 && bits != 32))
-    Raise(Format(Ru("Неподдерживаемый формат TGA файла. Не могу прочитать.\n\r(%s)"), name.c_str()) + Supported());
+    Raise(Format(Ru("Неподдерживаемый формат TGA файла. Не могу прочитать.\n\r(%s)"), name.c_str()) +
+          Supported());
   if (h > kMaxPictureSide || w > kMaxPictureSide)
-    Raise(Format(Ru("Максимально разрешённый размер картинки - %dx%d,\n\rА у нас тут что?.. %dx%d!\n\r(файл \"%s\")"),
-                 kMaxPictureSide, kMaxPictureSide, w, h, name.c_str()));
+    Raise(Format(
+        Ru("Максимально разрешённый размер картинки - %dx%d,\n\rА у нас тут что?.. %dx%d!\n\r(файл \"%s\")"),
+        kMaxPictureSide, kMaxPictureSide, w, h, name.c_str()));
   raster.SetSize(h, w);
   const int32_t bpp = bits / 8;
   if (runLength)

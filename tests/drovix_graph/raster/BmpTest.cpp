@@ -1,7 +1,5 @@
 // BMP output: exact headers, padding and clamping, checked against an
 // independent decoder.
-#include "drovix_graph/raster/Bmp.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +8,7 @@
 #include "RasterTestUtil.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/Bmp.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 
 namespace drovix {

@@ -1,6 +1,4 @@
 // File ages: the packed date-time layout and the input/output fingerprints.
-#include "drovix_graph/raster/FileAge.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
@@ -8,6 +6,7 @@
 #include <ctime>
 
 #include "RasterTestUtil.h"
+#include "drovix_graph/raster/FileAge.h"
 
 namespace drovix {
 namespace {

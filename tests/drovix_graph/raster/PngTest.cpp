@@ -1,8 +1,6 @@
 // PNG input and output through libpng opened at run time: every colour type
 // and depth, interlacing, the depth reduction of grey pages, hostile files,
 // and the program without the library.
-#include "drovix_graph/raster/png/PngSupport.h"
-
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -12,6 +10,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
+#include "drovix_graph/raster/png/PngSupport.h"
 
 namespace drovix {
 namespace {
@@ -129,11 +128,18 @@ open(OUT + '/limit.png', 'wb').write(make_png(4100, 4100, 1, 0, None, raw=line *
 )PY";
 
 const char* const kCases[] = {
-    "grey1",      "grey2",           "grey4",       "grey8",         "grey16",
-    "grey2_interlaced", "grey8_trns", "greyalpha8", "greyalpha16",   "rgb8",
-    "rgb16",      "rgb8_trns",       "rgb8_interlaced", "rgba8",     "rgba16",
-    "rgba16_interlaced", "palette1", "palette2",   "palette4",       "palette8",
-    "palette8_trns", "palette4_trns_interlaced", "one_pixel",
+    "grey1",           "grey2",
+    "grey4",           "grey8",
+    "grey16",          "grey2_interlaced",
+    "grey8_trns",      "greyalpha8",
+    "greyalpha16",     "rgb8",
+    "rgb16",           "rgb8_trns",
+    "rgb8_interlaced", "rgba8",
+    "rgba16",          "rgba16_interlaced",
+    "palette1",        "palette2",
+    "palette4",        "palette8",
+    "palette8_trns",   "palette4_trns_interlaced",
+    "one_pixel",
 };
 
 uint32_t Crc32(const uint8_t* p, size_t n) {
@@ -207,9 +213,10 @@ class PngTest : public ::testing::Test {
 TEST_F(PngTest, EveryColourTypeAndDepthArrivesAsPackedColour) {
   if (!test::HavePil()) GTEST_SKIP() << "python3-pil missing";
   std::string out;
-  ASSERT_TRUE(test::RunPython(std::string(kGenerator).replace(
-                                  std::string(kGenerator).find("sys.argv[1]"), 11, "r'''" + dir.Path() + "'''"),
-                              &out))
+  ASSERT_TRUE(test::RunPython(
+      std::string(kGenerator)
+          .replace(std::string(kGenerator).find("sys.argv[1]"), 11, "r'''" + dir.Path() + "'''"),
+      &out))
       << out;
   for (const char* name : kCases) {
     SCOPED_TRACE(name);
@@ -314,7 +321,8 @@ TEST_F(PngTest, CorruptFilesEndInAMessage) {
     Bytes bytes;
     std::string message;
   } cases[] = {
-      {"empty", Bytes{}, Format(Ru("PNG файл обрывается раньше времени. Не могу прочитать.\n\r(%s)"), path.c_str())},
+      {"empty", Bytes{},
+       Format(Ru("PNG файл обрывается раньше времени. Не могу прочитать.\n\r(%s)"), path.c_str())},
       {"not a PNG", Bytes(64, 'x'), LibError("Not a PNG file")},
       {"IHDR CRC", badCrc, LibError("IHDR: CRC error")},
       {"zero width", zeroWidth, LibError("Invalid IHDR data")},
@@ -333,8 +341,9 @@ TEST_F(PngTest, CorruptFilesEndInAMessage) {
 
 TEST_F(PngTest, SizeLimitIsCheckedBeforeAllocating) {
   const auto tooBig = [&](int w, int h) {
-    return Format(Ru("Максимально разрешённый размер картинки - %dx%d,\n\rА у нас тут что?.. %dx%d!\n\r(файл \"%s\")"),
-                  4100, 4100, w, h, dir.File("bad.png").c_str());
+    return Format(
+        Ru("Максимально разрешённый размер картинки - %dx%d,\n\rА у нас тут что?.. %dx%d!\n\r(файл \"%s\")"),
+        4100, 4100, w, h, dir.File("bad.png").c_str());
   };
   EXPECT_EQ(LoadBytes(HeaderOnly(4100, 4101)), tooBig(4100, 4101));
   EXPECT_EQ(LoadBytes(HeaderOnly(4101, 1)), tooBig(4101, 1));

@@ -98,7 +98,9 @@ inline TDecoded DecodeWithPil(const std::string& path) {
   std::string out;
   const std::string program =
       "from PIL import Image\n"
-      "im = Image.open(r'''" + path + "''')\n"
+      "im = Image.open(r'''" +
+      path +
+      "''')\n"
       "print(im.width, im.height, im.mode)\n"
       "px = im.convert('RGBA').load()\n"
       "for y in range(im.height):\n"

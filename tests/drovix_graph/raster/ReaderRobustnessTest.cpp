@@ -33,7 +33,8 @@ uint32_t Crc32(const uint8_t* p, size_t n) {
 void FixPngCrcs(Bytes& b) {
   size_t at = 8;
   while (at + 12 <= b.size()) {
-    const uint32_t len = (static_cast<uint32_t>(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+    const uint32_t len =
+        (static_cast<uint32_t>(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
     if (len > b.size() - at - 12) break;
     const uint32_t crc = Crc32(b.data() + at + 4, len + 4);
     for (int k = 0; k < 4; ++k) b[at + 8 + len + k] = static_cast<uint8_t>(crc >> (24 - 8 * k));
@@ -51,7 +52,8 @@ Bytes Mutate(const Bytes& valid, std::mt19937& rng) {
       for (int n = 1 + rng() % 4; n > 0; --n) b[rng() % b.size()] = static_cast<uint8_t>(rng());
       break;
     case 2:  // a run of random bytes inserted
-      b.insert(b.begin() + static_cast<std::ptrdiff_t>(rng() % b.size()), 1 + rng() % 16, static_cast<uint8_t>(rng()));
+      b.insert(b.begin() + static_cast<std::ptrdiff_t>(rng() % b.size()), 1 + rng() % 16,
+               static_cast<uint8_t>(rng()));
       break;
     default:  // extreme values in the header area
       b[rng() % std::min<size_t>(b.size(), 40)] = (rng() & 1) ? 0xFF : 0x00;
@@ -91,7 +93,8 @@ TEST(ReaderRobustnessTest, DamagedTgaFiles) {
   std::mt19937 rng(20240601);
   for (int i = 0; i < 3000; ++i) {
     const Bytes b = Mutate(valid, rng);
-    ASSERT_TRUE(Survives(b, [](TDrovixGraph& g, std::FILE* f) { ReadTGA(g, f, "damaged"); })) << "mutation " << i;
+    ASSERT_TRUE(Survives(b, [](TDrovixGraph& g, std::FILE* f) { ReadTGA(g, f, "damaged"); }))
+        << "mutation " << i;
   }
 }
 

@@ -1,13 +1,12 @@
 // Textures: tiling with a period one less than the size, grey and colour
 // sampling, smoothing, and the refusal of pictures too small to tile.
-#include "drovix_graph/raster/TDrovixTexture.h"
-
 #include <gtest/gtest.h>
 
 #include "RasterTestUtil.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/TDrovixColorTexture.h"
+#include "drovix_graph/raster/TDrovixTexture.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 
 namespace drovix {
@@ -20,7 +19,8 @@ int32_t Rgb(int r, int g, int b) { return r | (g << 8) | (b << 16) | (255 << 24)
 // An uncompressed 24-bit TGA of h x w whose pixel (y, x) is colour(y, x).
 template <class F>
 void WriteTga(const std::string& path, int w, int h, F colour) {
-  Bytes b = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(w), 0, static_cast<uint8_t>(h), 0, 24, 0};
+  Bytes b = {0, 0,  2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(w), 0, static_cast<uint8_t>(h),
+             0, 24, 0};
   for (int y = h - 1; y >= 0; --y)
     for (int x = 0; x < w; ++x) {
       const int32_t c = colour(y, x);
@@ -65,8 +65,8 @@ TEST(TDrovixTextureTest, ColourTextureSamplesGreyAndChannels) {
   EXPECT_EQ(t.SampleChannel(0, 1, TDrovixColorTexture::CGREEN), 201);
   EXPECT_EQ(t.SampleChannel(0, 1, TDrovixColorTexture::CBLUE), 50);
   EXPECT_EQ(t.SampleChannel(1, 2, TDrovixColorTexture::CGREEN), 200);  // wraps to (0, 0)
-  EXPECT_EQ(t.Sample(0, 1), 140);  // 30 + 100.5 + 10 = 140.5, to the even 140
-  EXPECT_EQ(t.Sample(1, 1), 140);  // 30.3 + 100.5 + 10 = 140.8: row 1 wraps to row 0
+  EXPECT_EQ(t.Sample(0, 1), 140);              // 30 + 100.5 + 10 = 140.5, to the even 140
+  EXPECT_EQ(t.Sample(1, 1), 140);              // 30.3 + 100.5 + 10 = 140.8: row 1 wraps to row 0
   EXPECT_EQ(t.SmoothSample(0.0f, 0.5f), 140);  // smooths the grey samples, not the channels
   EXPECT_EQ(t.SmoothSampleChannel(0.0f, 0.5f, TDrovixColorTexture::CGREEN), 200);  // 200.5 to even
   EXPECT_EQ(t.SmoothSampleChannel(0.0f, 0.5f, TDrovixColorTexture::CBLUE), 50);

@@ -1,12 +1,11 @@
 // TGA input: both templates, 24 and 32 bits, packets, short and corrupt files.
-#include "drovix_graph/raster/Tga.h"
-
 #include <gtest/gtest.h>
 
 #include "RasterTestUtil.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
+#include "drovix_graph/raster/Tga.h"
 
 namespace drovix {
 namespace {
@@ -18,8 +17,24 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kOpaque = 0xFF000000u;
 
 Bytes Header(uint8_t type, int w, int h, uint8_t bits) {
-  return {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8),
-          static_cast<uint8_t>(h), static_cast<uint8_t>(h >> 8), bits, 0x20};
+  return {0,
+          0,
+          type,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          0,
+          static_cast<uint8_t>(w),
+          static_cast<uint8_t>(w >> 8),
+          static_cast<uint8_t>(h),
+          static_cast<uint8_t>(h >> 8),
+          bits,
+          0x20};
 }
 Bytes operator+(Bytes a, const Bytes& b) {
   a.insert(a.end(), b.begin(), b.end());
@@ -116,7 +131,8 @@ TEST_F(TgaTest, PacketsRunningPastThePictureAreRefused) {
 }
 
 TEST_F(TgaTest, HeadersRefused) {
-  const std::string first = Unsupported("Неподдерживаемый формат, или заголовок TGA файла повреждён. Не могу прочитать.");
+  const std::string first =
+      Unsupported("Неподдерживаемый формат, или заголовок TGA файла повреждён. Не могу прочитать.");
   const std::string second = Unsupported("Неподдерживаемый формат TGA файла. Не могу прочитать.");
   Bytes xOrigin = Header(2, 2, 2, 24);
   xOrigin[8] = 1;
@@ -142,8 +158,9 @@ TEST_F(TgaTest, HeadersRefused) {
 
 TEST_F(TgaTest, SizeLimitIsCheckedBeforeReadingPixels) {
   const auto tooBig = [&](int w, int h) {
-    return Format(Ru("Максимально разрешённый размер картинки - %dx%d,\n\rА у нас тут что?.. %dx%d!\n\r(файл \"%s\")"),
-                  4100, 4100, w, h, Base().c_str());
+    return Format(
+        Ru("Максимально разрешённый размер картинки - %dx%d,\n\rА у нас тут что?.. %dx%d!\n\r(файл \"%s\")"),
+        4100, 4100, w, h, Base().c_str());
   };
   EXPECT_EQ(Error(Header(2, 4101, 1, 24)), tooBig(4101, 1));
   EXPECT_EQ(Error(Header(10, 3, 4101, 24)), tooBig(3, 4101));

@@ -23,34 +23,34 @@ namespace drovix {
 namespace {
 
 // The entry points the reader and the writers call, resolved by name.
-#define DROVIX_PNG_ENTRIES(X)           \
-  X(png_create_read_struct)             \
-  X(png_create_write_struct)            \
-  X(png_create_info_struct)             \
-  X(png_set_read_fn)                    \
-  X(png_set_write_fn)                   \
-  X(png_get_io_ptr)                     \
-  X(png_read_info)                      \
-  X(png_get_image_width)                \
-  X(png_get_image_height)               \
-  X(png_get_bit_depth)                  \
-  X(png_get_color_type)                 \
-  X(png_get_valid)                      \
-  X(png_set_palette_to_rgb)             \
-  X(png_set_expand_gray_1_2_4_to_8)     \
-  X(png_set_gray_to_rgb)                \
-  X(png_set_strip_16)                   \
-  X(png_set_filler)                     \
-  X(png_set_interlace_handling)         \
-  X(png_read_update_info)               \
-  X(png_get_rowbytes)                   \
-  X(png_read_image)                     \
-  X(png_destroy_read_struct)            \
-  X(png_set_compression_level)          \
-  X(png_set_IHDR)                       \
-  X(png_write_info)                     \
-  X(png_write_image)                    \
-  X(png_write_end)                      \
+#define DROVIX_PNG_ENTRIES(X)       \
+  X(png_create_read_struct)         \
+  X(png_create_write_struct)        \
+  X(png_create_info_struct)         \
+  X(png_set_read_fn)                \
+  X(png_set_write_fn)               \
+  X(png_get_io_ptr)                 \
+  X(png_read_info)                  \
+  X(png_get_image_width)            \
+  X(png_get_image_height)           \
+  X(png_get_bit_depth)              \
+  X(png_get_color_type)             \
+  X(png_get_valid)                  \
+  X(png_set_palette_to_rgb)         \
+  X(png_set_expand_gray_1_2_4_to_8) \
+  X(png_set_gray_to_rgb)            \
+  X(png_set_strip_16)               \
+  X(png_set_filler)                 \
+  X(png_set_interlace_handling)     \
+  X(png_read_update_info)           \
+  X(png_get_rowbytes)               \
+  X(png_read_image)                 \
+  X(png_destroy_read_struct)        \
+  X(png_set_compression_level)      \
+  X(png_set_IHDR)                   \
+  X(png_write_info)                 \
+  X(png_write_image)                \
+  X(png_write_end)                  \
   X(png_destroy_write_struct)
 
 struct TLibPng {
@@ -85,8 +85,8 @@ TLibPng g_png;
 // jump point then raises the error outside the library.
 enum TPngFailure { kNone, kLibraryError, kShortRead, kWriteFailed, kBadLayout };
 struct TPngIo {
-  std::FILE* in = nullptr;       // reading
-  TOutputFile* out = nullptr;    // writing
+  std::FILE* in = nullptr;     // reading
+  TOutputFile* out = nullptr;  // writing
   std::jmp_buf jump;
   TPngFailure failure = kNone;
   char message[1024] = {};
@@ -201,7 +201,8 @@ struct TPngWriter {
   }
 };
 
-bool WriteRows(TPngWriter& w, uint32_t width, uint32_t height, int bitDepth, int colourType, png_bytep* rows) {
+bool WriteRows(TPngWriter& w, uint32_t width, uint32_t height, int bitDepth, int colourType,
+               png_bytep* rows) {
   if (setjmp(w.io.jump)) return false;
   g_png.png_set_compression_level(w.png, 9);
   g_png.png_set_IHDR(w.png, w.info, width, height, bitDepth, colourType, PNG_INTERLACE_NONE,
@@ -251,7 +252,8 @@ void ReadPNG(TDrovixGraph& raster, std::FILE* stream, const std::string& display
   // The version string is that of the headers this file was compiled with:
   // libpng refuses a structure requested for another major.minor series.
   r->png = g_png.png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, &OnError, &OnWarning);
-  if (r->png == nullptr) Raise(Ru("Ошибка при обращении к PngLib: не сработала функция png_create_read_struct"));
+  if (r->png == nullptr)
+    Raise(Ru("Ошибка при обращении к PngLib: не сработала функция png_create_read_struct"));
   g_png.png_set_read_fn(r->png, &r->io, &OnRead);
   r->info = g_png.png_create_info_struct(r->png);
   if (r->info == nullptr)
@@ -260,9 +262,10 @@ void ReadPNG(TDrovixGraph& raster, std::FILE* stream, const std::string& display
   uint32_t width = 0, height = 0;
   if (!ReadHeader(*r, &width, &height)) RaiseReadFailure(r->io, displayName);
   if (height > static_cast<uint32_t>(kMaxPictureSide) || width > static_cast<uint32_t>(kMaxPictureSide))
-    Raise(Format(Ru("Максимально разрешённый размер картинки - %dx%d,\n\rА у нас тут что?.. %dx%d!\n\r(файл \"%s\")"),
-                 kMaxPictureSide, kMaxPictureSide, static_cast<int32_t>(width), static_cast<int32_t>(height),
-                 displayName.c_str()));
+    Raise(Format(
+        Ru("Максимально разрешённый размер картинки - %dx%d,\n\rА у нас тут что?.. %dx%d!\n\r(файл \"%s\")"),
+        kMaxPictureSide, kMaxPictureSide, static_cast<int32_t>(width), static_cast<int32_t>(height),
+        displayName.c_str()));
   raster.SetSize(static_cast<int32_t>(height), static_cast<int32_t>(width));
   // One row pointer per raster row, at the row's own storage.
   std::vector<png_bytep> rows(height);
@@ -279,9 +282,9 @@ void LoadPNG(TDrovixGraph& raster, const std::string& fileName) {
   ReadPNG(raster, f.get(), path);
 }
 
-void WritePNG(const std::string& fileName, int32_t width, int32_t height, int32_t bitDepth, int32_t colourType,
-              const std::vector<uint8_t>& data, size_t rowBytes, const std::string& noWriteStruct,
-              const std::string& noInfoStruct) {
+void WritePNG(const std::string& fileName, int32_t width, int32_t height, int32_t bitDepth,
+              int32_t colourType, const std::vector<uint8_t>& data, size_t rowBytes,
+              const std::string& noWriteStruct, const std::string& noInfoStruct) {
   RequireLibrary();
   const std::string path = fileName + ".png";
   const std::string writeFailed = Format(Ru("Упала процедура записи PNG файла \"%s\""), path.c_str());
