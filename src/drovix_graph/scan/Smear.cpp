@@ -60,9 +60,31 @@ constexpr long double kFanAngle = 6.2832L;
 constexpr long double kContourSpread = 1.9L;
 // Plane values below this in magnitude come out of SmoothPixel unchanged when
 // its four neighbours are equal (the float rounding error stays far below
-// one half), so such reads need no arithmetic. Transparency and contour
-// values are always far inside.
+// one half), so such reads need no arithmetic.
 constexpr int32_t kExactFlat = 1 << 20;
+// For neighbours up to this magnitude a read is first worked out in plain
+// float arithmetic. That result lies within 0.006 of SmoothPixel's exact
+// value, so unless it falls within kUnsure of a rounding boundary it rounds
+// to the same integer, and the extended-precision arithmetic is skipped.
+// Transparency (0..255), grey values and contours (0..1020) are all inside.
+constexpr int32_t kQuickRange = 4096;
+constexpr float kUnsure = 0.01f;
+
+// round(v), halves to even, for |v| < 2^62: adding 1.5 x 2^63 leaves no bits
+// below the units in an extended value, so the sum is rounded to an integer
+// in the default rounding mode. (The library call saves and restores the
+// floating-point environment, which costs more than the rest of a read.)
+inline int32_t RoundExtended(long double v) {
+  constexpr long double kShift = 0x1.8p63L;
+  const long double r = (v + kShift) - kShift;
+  return static_cast<int32_t>(static_cast<double>(r));
+}
+
+// round(v), halves to even, for |v| < 2^22, the same way in float.
+inline float RoundFloat(float v) {
+  constexpr float kShift = 0x1.8p23f;
+  return (v + kShift) - kShift;
+}
 
 using TRows = std::vector<int32_t*>;
 
@@ -85,36 +107,82 @@ class TSample {
     const int32_t c0 = static_cast<int32_t>(column);
     fr_ = row - static_cast<float>(r0);
     fc_ = column - static_cast<float>(c0);
-    ra_ = std::clamp(r0, 0, lastRow);
-    rb_ = std::clamp(r0 + 1, 0, lastRow);
+    ra_ = static_cast<size_t>(std::clamp(r0, 0, lastRow));
+    rb_ = static_cast<size_t>(std::clamp(r0 + 1, 0, lastRow));
     ca_ = static_cast<size_t>(std::clamp(c0, 0, lastColumn));
     cb_ = static_cast<size_t>(std::clamp(c0 + 1, 0, lastColumn));
   }
 
-  // SmoothPixel of the plane at this position.
-  int32_t Read(const TRows& rows) {
-    const int32_t* top = rows[static_cast<size_t>(ra_)];
-    const int32_t* bottom = rows[static_cast<size_t>(rb_)];
+  // SmoothPixel of the plane (given by its row table) at this position.
+  int32_t Read(int32_t* const* rows) {
+    const int32_t* top = rows[ra_];
+    const int32_t* bottom = rows[rb_];
     const int32_t a = top[ca_], b = top[cb_], c = bottom[cb_], d = bottom[ca_];
     if (a == b && a == c && a == d && a > -kExactFlat && a < kExactFlat) return a;
-    return Blend(a, b, c, d);
+    return Mixed(a, b, c, d);
   }
 
   // Whether the transparency plane is opaque enough here. Transparency lies in
   // 0..255: when all four neighbours are on one side of the threshold the
   // interpolated value is too, so only mixed neighbourhoods are computed.
-  bool IsSource(const TRows& transparency) {
-    const int32_t* top = transparency[static_cast<size_t>(ra_)];
-    const int32_t* bottom = transparency[static_cast<size_t>(rb_)];
+  bool IsSource(int32_t* const* transparency) {
+    const int32_t* top = transparency[ra_];
+    const int32_t* bottom = transparency[rb_];
     const int32_t a = top[ca_], b = top[cb_], c = bottom[cb_], d = bottom[ca_];
     const int32_t hi = std::max(std::max(a, b), std::max(c, d));
     if (hi <= kSourceAtMost) return true;
     const int32_t lo = std::min(std::min(a, b), std::min(c, d));
     if (lo > kSourceAtMost) return false;
-    return Blend(a, b, c, d) <= kSourceAtMost;
+    return MixedIsSource(a, b, c, d);
   }
 
  private:
+  [[gnu::noinline]] int32_t Mixed(int32_t a, int32_t b, int32_t c, int32_t d) {
+    if (InQuickRange(a, b, c, d)) {
+      const float v = QuickBlend(a, b, c, d);
+      const float r = RoundFloat(v);
+      if (std::fabs(v - r) < 0.5f - kUnsure) return static_cast<int32_t>(r);
+    }
+    return Blend(a, b, c, d);
+  }
+
+  // The value rounds to at most 12 exactly when it is at most 12.5.
+  [[gnu::noinline]] bool MixedIsSource(int32_t a, int32_t b, int32_t c, int32_t d) {
+    if (InQuickRange(a, b, c, d)) {
+      const float v = QuickBlend(a, b, c, d);
+      if (v < kSourceAtMost + 0.5f - kUnsure) return true;
+      if (v > kSourceAtMost + 0.5f + kUnsure) return false;
+    }
+    return Blend(a, b, c, d) <= kSourceAtMost;
+  }
+
+  static bool InQuickRange(int32_t a, int32_t b, int32_t c, int32_t d) {
+    const int32_t hi = std::max(std::max(a, b), std::max(c, d));
+    const int32_t lo = std::min(std::min(a, b), std::min(c, d));
+    return hi <= kQuickRange && lo >= -kQuickRange;
+  }
+
+  // The same weighted mean in float arithmetic: an estimate, see kQuickRange.
+  float QuickBlend(int32_t a, int32_t b, int32_t c, int32_t d) {
+    if (!estimated_) {
+      const float gr = 1.0f - fr_, gc = 1.0f - fc_;
+      qa_ = gr * gc;
+      qa_ *= qa_;
+      qb_ = gr * fc_;
+      qb_ *= qb_;
+      qc_ = fr_ * fc_;
+      qc_ *= qc_;
+      qd_ = fr_ * gc;
+      qd_ *= qd_;
+      qTotal_ = qa_ + qb_ + qc_ + qd_;
+      estimated_ = true;
+    }
+    return (static_cast<float>(a) * qa_ + static_cast<float>(b) * qb_ + static_cast<float>(c) * qc_ +
+            static_cast<float>(d) * qd_) /
+           qTotal_;
+  }
+
+  // SmoothPixel's own arithmetic.
   int32_t Blend(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (!weighed_) {
       const long double la = (1.0L - fr_) * (1.0L - fc_), lb = (1.0L - fr_) * fc_;
@@ -128,15 +196,16 @@ class TSample {
     }
     const float sum = static_cast<float>(static_cast<long double>(a) * wa_ + static_cast<long double>(b) * wb_ +
                                          static_cast<long double>(c) * wc_ + static_cast<long double>(d) * wd_);
-    return static_cast<int32_t>(std::nearbyint(sum / total_));
+    return RoundExtended(sum / total_);
   }
 
   float fr_, fc_;
-  int32_t ra_, rb_;
-  size_t ca_, cb_;
-  bool weighed_ = false;
-  float wa_ = 0, wb_ = 0, wc_ = 0, wd_ = 0;
-  long double total_ = 0;
+  size_t ra_, rb_, ca_, cb_;
+  // The weights are set when first needed (most reads need none).
+  bool weighed_ = false, estimated_ = false;
+  float wa_, wb_, wc_, wd_;
+  long double total_;
+  float qa_, qb_, qc_, qd_, qTotal_;
 };
 
 // Refills the transparent pixels of NP planes (the page's main raster first)
@@ -178,7 +247,7 @@ class TSmearer {
         }
         if (w != 0) {
           for (size_t p = 0; p < NP; ++p)
-            planes_[p][static_cast<size_t>(y)][x] = static_cast<int32_t>(std::nearbyint(s[p] / w));
+            planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
         } else {
           markFailed(y, x);
         }
@@ -218,13 +287,17 @@ class TSmearer {
       cosines_.push_back(std::cos(a));
     }
 
-    // Distance weights of the samples r = step, 2 step, ... A ray runs only
-    // while r < F + tail with F <= max(width, height), which bounds the table.
+    // Distances r = step, 2 step, ... of a ray's samples and their weights.
+    // A ray runs only while r < F + tail with F <= max(width, height), which
+    // bounds the tables.
     const size_t samples = static_cast<size_t>((maxSide_ + tail_) / step_) + 4;
+    distances_.resize(samples);
     weights_.resize(samples);
     long double r = step_;
-    for (size_t k = 0; k < samples; ++k, r += step_)
+    for (size_t k = 0; k < samples; ++k, r += step_) {
+      distances_[k] = r;
       weights_[k] = params.cubeWeight ? 1.0L / (r * r * r) : 1.0L / std::exp(r);
+    }
   }
 
   // Every opaque pixel of the row, left of x outwards and then right of x
@@ -263,27 +336,34 @@ class TSmearer {
   void CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
     const float widthF = static_cast<float>(width_), heightF = static_cast<float>(height_);
     const int32_t lastRow = height_ - 1, lastColumn = width_ - 1;
+    int32_t* const* transparency = transparency_.data();
+    int32_t* const* contours = contours_.data();
+    std::array<int32_t* const*, NP> planes;
+    for (size_t p = 0; p < NP; ++p) planes[p] = planes_[p].data();
     const long double xl = x, yl = y;
     long double nearest = maxSide_;  // G
     const size_t rays = sines_.size();
     for (size_t ray = 0; ray < rays; ++ray) {
       const long double sine = sines_[ray], cosine = cosines_[ray];
       long double first = maxSide_;  // F
+      // r < F + tail and r - G < reach in one test: r and G are multiples of
+      // the step or whole, so r - G and G + reach are exact and the two
+      // forms agree.
+      long double stop = std::min(first + tail_, nearest + reach_);
       long double rayW = 0;
       std::array<long double, NP> rayS{};
       int32_t firstContour = 0;
       bool hit = false;
       float px = static_cast<float>(x), py = static_cast<float>(y);
-      long double r = step_;
-      const long double* weight = weights_.data();
-      for (; px > 0 && px < widthF && py > 0 && py < heightF && r < first + tail_ && r - nearest < reach_;
-           r += step_, ++weight) {
+      size_t k = 0;  // sample k lies at distances_[k] = (k + 1) x step
+      for (; px > 0 && px < widthF && py > 0 && py < heightF && distances_[k] < stop; ++k) {
+        const long double r = distances_[k];
         px = static_cast<float>(xl + r * sine);
         py = static_cast<float>(yl + r * cosine);
         TSample sample(py, px, lastRow, lastColumn);
-        if (!sample.IsSource(transparency_)) continue;
+        if (!sample.IsSource(transparency)) continue;
         if constexpr (K == TRoutine::kContourGuided) {
-          const int32_t c = sample.Read(contours_);
+          const int32_t c = sample.Read(contours);
           if (!hit) {
             firstContour = c;
             hit = true;
@@ -291,21 +371,25 @@ class TSmearer {
             break;
           }
         } else if constexpr (K == TRoutine::kContourLimited) {
-          if (sample.Read(contours_) > contourLimit_) break;
+          if (sample.Read(contours) > contourLimit_) break;
         }
-        first = std::min(first, r);
-        const long double wr = *weight;
+        if (r < first) {
+          first = r;
+          stop = std::min(first + tail_, nearest + reach_);
+        }
+        const long double wr = weights_[k];
         if constexpr (K == TRoutine::kRayCasting) {
           w += wr;
-          for (size_t p = 0; p < NP; ++p) s[p] += sample.Read(planes_[p]) * wr;
+          for (size_t p = 0; p < NP; ++p) s[p] += sample.Read(planes[p]) * wr;
         } else {
           rayW += wr;
-          for (size_t p = 0; p < NP; ++p) rayS[p] += sample.Read(planes_[p]) * wr;
+          for (size_t p = 0; p < NP; ++p) rayS[p] += sample.Read(planes[p]) * wr;
         }
       }
       if constexpr (K == TRoutine::kContourGuided) {
-        if (r < first) first = r;
-        const long double factor = (r - first) * (r - first);
+        const long double end = distances_[k];
+        if (end < first) first = end;
+        const long double factor = (end - first) * (end - first);
         w += rayW * factor;
         for (size_t p = 0; p < NP; ++p) s[p] += rayS[p] * factor;
       } else if constexpr (K == TRoutine::kContourLimited) {
@@ -323,7 +407,7 @@ class TSmearer {
 
   long double step_ = 0, reach_ = 0, tail_ = 0, contourLimit_ = 0;
   int32_t maxSide_ = 0;
-  std::vector<long double> sines_, cosines_, weights_;
+  std::vector<long double> sines_, cosines_, distances_, weights_;
 };
 
 // The common driver of both scans; planes[0] is the scan's main raster.

@@ -1,0 +1,116 @@
+// Small page scans built in memory for the text-removal tests: every plane of
+// a loaded scan, pixels set by functions, and helpers to mark pixels
+// transparent, read planes back and capture the console.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
+#include "drovix_graph/scan/TDrovixColorMangaScan.h"
+#include "drovix_graph/scan/TDrovixMangaScan.h"
+
+namespace drovix::smear_test {
+
+using TPixelFn = std::function<int32_t(int32_t y, int32_t x)>;
+
+inline std::unique_ptr<TDrovixGraph> Plane(int32_t h, int32_t w, const TPixelFn& value) {
+  auto p = std::make_unique<TDrovixGraph>();
+  p->SetSize(h, w);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) p->Pixel(y, x) = value(y, x);
+  return p;
+}
+
+inline TPixelFn Flat(int32_t v) {
+  return [v](int32_t, int32_t) { return v; };
+}
+
+// A grey scan of h x w with the planes of a loaded page; nothing transparent.
+inline std::unique_ptr<TDrovixMangaScan> GreyScan(int32_t h, int32_t w, const TPixelFn& grey) {
+  auto s = std::make_unique<TDrovixMangaScan>();
+  s->SetSize(h, w);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) s->Pixel(y, x) = grey(y, x);
+  s->GreenMarkup = Plane(h, w, Flat(0));
+  s->RedMarkup = Plane(h, w, Flat(0));
+  s->Transparency = Plane(h, w, Flat(0));
+  s->FillMask = Plane(h, w, Flat(0));
+  s->Contours = Plane(h, w, Flat(0));
+  s->TargetHeight = h;
+  s->TargetWidth = w;
+  return s;
+}
+
+// A colour scan: the raster holds blue, the two planes red and green.
+inline std::unique_ptr<TDrovixColorMangaScan> ColourScan(int32_t h, int32_t w, const TPixelFn& red,
+                                                         const TPixelFn& green, const TPixelFn& blue) {
+  auto s = std::make_unique<TDrovixColorMangaScan>();
+  s->SetSize(h, w);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) s->Pixel(y, x) = blue(y, x);
+  s->RedPlane = Plane(h, w, red);
+  s->GreenPlane = Plane(h, w, green);
+  s->GreenMarkup = Plane(h, w, Flat(0));
+  s->RedMarkup = Plane(h, w, Flat(0));
+  s->Transparency = Plane(h, w, Flat(0));
+  s->FillMask = Plane(h, w, Flat(0));
+  s->Contours = Plane(h, w, Flat(0));
+  s->TargetHeight = h;
+  s->TargetWidth = w;
+  return s;
+}
+
+// Sets the transparency of one pixel and keeps TransparentCount as loading
+// leaves it (pixels above 20).
+inline void SetTransparency(TDrovixMangaScan& s, int32_t y, int32_t x, int32_t t) {
+  int32_t& cell = s.Transparency->Pixel(y, x);
+  s.TransparentCount += (t > 20 ? 1 : 0) - (cell > 20 ? 1 : 0);
+  cell = t;
+}
+
+inline std::vector<int32_t> Pixels(const TDrovixGraph& g) {
+  std::vector<int32_t> v;
+  for (int32_t y = 0; y < g.Height(); ++y)
+    for (int32_t x = 0; x < g.Width(); ++x) v.push_back(g.Pixel(y, x));
+  return v;
+}
+
+// What the console shows for a program text.
+inline std::string Shown(std::string_view utf8) { return Transliterate(Ru(utf8)); }
+
+// Runs the smear and returns what it printed.
+inline std::string SmearPrinting(TDrovixMangaScan& s) {
+  testing::internal::CaptureStdout();
+  s.Smear();
+  return testing::internal::GetCapturedStdout();
+}
+
+struct TMethodCase {
+  TSmear method;
+  const char* name;
+  const char* progress;  // the text printed before the pixels are refilled
+};
+
+inline const std::vector<TMethodCase>& AllMethods() {
+  static const std::vector<TMethodCase> cases = {
+      {SDRAFT, "SDRAFT", ".замазываю наспех.."},
+      {SSIMPLE, "SSIMPLE", ".замазываю.."},
+      {SHARD, "SHARD", ".замазываю.."},
+      {SCIRCULAR, "SCIRCULAR", ".замазываю.."},
+      {SSMARTER, "SSMARTER", ".замазываю вдумчиво.."},
+      {STRICKY, "STRICKY", ".замазываю вдумчиво.."},
+      {SPICKY, "SPICKY", ".замазываю вдумчиво.."},
+      {SSELECTIVE, "SSELECTIVE", ".замазываю вдумчиво.."},
+  };
+  return cases;
+}
+
+}  // namespace drovix::smear_test

@@ -1,0 +1,179 @@
+// Text removal: which pixels are refilled, with what, what is printed, and
+// where the ERROR pattern shows instead.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "smear_fixture.h"
+
+namespace drovix::smear_test {
+namespace {
+
+// Screen-tone-like values, so that "unchanged" means something.
+int32_t Tone(int32_t y, int32_t x) { return (x * 37 + y * 91) % 256; }
+
+TEST(Smear, PageWithoutTransparencyIsUnchangedAndSilent) {
+  for (const TMethodCase& m : AllMethods()) {
+    SCOPED_TRACE(m.name);
+    auto grey = GreyScan(20, 30, Tone);
+    grey->Transparency->Pixel(5, 5) = 20;  // the most a pixel may have and stay
+    grey->TransparentCount = 0;
+    grey->SmearMethod = m.method;
+    EXPECT_EQ(SmearPrinting(*grey), "");
+    EXPECT_EQ(Pixels(*grey), Pixels(*GreyScan(20, 30, Tone)));
+    EXPECT_FALSE(grey->ContoursDone);
+
+    auto colour = ColourScan(20, 30, Tone, Flat(7), Flat(200));
+    colour->SmearMethod = m.method;
+    EXPECT_EQ(SmearPrinting(*colour), "");
+    EXPECT_EQ(Pixels(*colour), Pixels(*Plane(20, 30, Flat(200))));
+    EXPECT_EQ(Pixels(*colour->RedPlane), Pixels(*Plane(20, 30, Tone)));
+    EXPECT_EQ(Pixels(*colour->GreenPlane), Pixels(*Plane(20, 30, Flat(7))));
+  }
+}
+
+TEST(Smear, PowerZeroSelectsRowInterpolationWhateverTheMethod) {
+  // Row 1 is 10 50 [target] 90 250 between two white rows. Only the row
+  // counts, each source weighted 1/d^3: (50 + 90 + 10/8 + 250/8) / (2 + 2/8)
+  // = 76.7. Any ray method would pull the white rows in.
+  for (const TMethodCase& m : AllMethods()) {
+    SCOPED_TRACE(m.name);
+    static constexpr int32_t kRow[5] = {10, 50, 0, 90, 250};
+    auto s = GreyScan(3, 5, [](int32_t y, int32_t x) { return y == 1 ? kRow[x] : 255; });
+    SetTransparency(*s, 1, 2, 255);
+    s->SmearMethod = m.method;
+    s->SmearPower = 0;
+    EXPECT_EQ(SmearPrinting(*s), Shown(".замазываю наспех.."));
+    EXPECT_EQ(s->Pixel(1, 2), 77);
+    EXPECT_EQ(s->SmearMethod, m.method);
+  }
+}
+
+TEST(Smear, RayMethodsCannotReachTargetsInRowZeroOrColumnZero) {
+  // A ray starts only from a point strictly inside the page, so targets in
+  // row 0 or column 0 get no source and show the ERROR pattern (which is 0
+  // all along row 0 and column 0). The last row and column are reachable.
+  for (const TMethodCase& m : AllMethods()) {
+    if (m.method == SDRAFT) continue;
+    SCOPED_TRACE(m.name);
+    auto s = GreyScan(12, 40, Flat(128));
+    const std::vector<std::pair<int32_t, int32_t>> failing = {{0, 0}, {0, 10}, {6, 0}};
+    const std::vector<std::pair<int32_t, int32_t>> refilled = {{6, 20}, {11, 20}, {6, 39}, {11, 39}};
+    for (auto [y, x] : failing) SetTransparency(*s, y, x, 255);
+    for (auto [y, x] : refilled) SetTransparency(*s, y, x, 255);
+    s->SmearMethod = m.method;
+    SmearPrinting(*s);
+    for (auto [y, x] : failing) EXPECT_EQ(s->Pixel(y, x), 255 * ErrorPatternBit(y, x)) << y << "," << x;
+    for (auto [y, x] : refilled) EXPECT_EQ(s->Pixel(y, x), 128) << y << "," << x;
+
+    // On a colour page the failed pixel turns red: blue 0, green 0, red 255.
+    auto c = ColourScan(12, 40, Flat(10), Flat(20), Flat(30));
+    SetTransparency(*c, 0, 10, 255);
+    SetTransparency(*c, 6, 20, 255);
+    c->SmearMethod = m.method;
+    SmearPrinting(*c);
+    EXPECT_EQ((std::vector<int32_t>{c->Pixel(0, 10), c->GreenPlane->Pixel(0, 10), c->RedPlane->Pixel(0, 10)}),
+              (std::vector<int32_t>{0, 0, 255}));
+    EXPECT_EQ((std::vector<int32_t>{c->Pixel(6, 20), c->GreenPlane->Pixel(6, 20), c->RedPlane->Pixel(6, 20)}),
+              (std::vector<int32_t>{30, 20, 10}));
+  }
+}
+
+TEST(Smear, DraftShowsTheErrorPatternAlongAFullyTransparentRowAndAtTheSides) {
+  auto s = GreyScan(8, 40, Flat(100));
+  for (int32_t x = 0; x < 40; ++x) SetTransparency(*s, 3, x, 255);
+  SetTransparency(*s, 5, 0, 255);
+  SetTransparency(*s, 5, 39, 255);
+  SetTransparency(*s, 5, 20, 255);
+  s->SmearPower = 0;
+  SmearPrinting(*s);
+  int32_t letterPixels = 0;
+  for (int32_t x = 0; x < 40; ++x) {
+    EXPECT_EQ(s->Pixel(3, x), 255 * ErrorPatternBit(3, x)) << x;
+    letterPixels += s->Pixel(3, x) == 255;
+  }
+  EXPECT_GT(letterPixels, 5);  // the pattern is visible, not a black line
+  EXPECT_EQ(s->Pixel(5, 0), 255 * ErrorPatternBit(5, 0));
+  EXPECT_EQ(s->Pixel(5, 39), 255 * ErrorPatternBit(5, 39));
+  EXPECT_EQ(s->Pixel(5, 20), 100);
+  EXPECT_EQ(s->Pixel(2, 7), 100);
+}
+
+TEST(Smear, EveryMethodRefillsAHoleInAFlatAreaWithTheFlatValue) {
+  // A 40 x 40 flat page with a 6 x 5 block of black "lettering" made
+  // transparent, inside a soft rim that is neither refilled nor drawn from.
+  auto isHole = [](int32_t y, int32_t x) { return y >= 17 && y < 23 && x >= 18 && x < 23; };
+  auto isRim = [&](int32_t y, int32_t x) {
+    return !isHole(y, x) && y >= 16 && y < 24 && x >= 17 && x < 24;
+  };
+  auto lettered = [&](int32_t flat) {
+    return [=](int32_t y, int32_t x) { return isHole(y, x) ? 0 : flat; };
+  };
+  auto mark = [&](TDrovixMangaScan& s) {
+    for (int32_t y = 0; y < 40; ++y)
+      for (int32_t x = 0; x < 40; ++x) {
+        if (isHole(y, x)) SetTransparency(s, y, x, 255);
+        if (isRim(y, x)) SetTransparency(s, y, x, 16);
+      }
+  };
+  for (const TMethodCase& m : AllMethods()) {
+    SCOPED_TRACE(m.name);
+    auto grey = GreyScan(40, 40, lettered(137));
+    mark(*grey);
+    grey->SmearMethod = m.method;
+    grey->SmearPower = m.method == SDRAFT ? 0 : 25;
+    const std::string printed = SmearPrinting(*grey);
+    EXPECT_TRUE(printed.ends_with(Shown(m.progress))) << printed;
+    EXPECT_EQ(Pixels(*grey), Pixels(*Plane(40, 40, Flat(137))));
+
+    auto colour = ColourScan(40, 40, lettered(200), lettered(120), lettered(45));
+    mark(*colour);
+    colour->SmearMethod = m.method;
+    colour->SmearPower = m.method == SDRAFT ? 0 : 25;
+    SmearPrinting(*colour);
+    EXPECT_EQ(Pixels(*colour->RedPlane), Pixels(*Plane(40, 40, Flat(200))));
+    EXPECT_EQ(Pixels(*colour->GreenPlane), Pixels(*Plane(40, 40, Flat(120))));
+    EXPECT_EQ(Pixels(*colour), Pixels(*Plane(40, 40, Flat(45))));
+  }
+}
+
+TEST(Smear, PrintsADotEachTimeMoreThanAPageWidthOfTargetsIsDone) {
+  // 24 targets on a page 10 wide: dots after the 11th and the 22nd.
+  auto s = GreyScan(8, 10, Flat(90));
+  for (int32_t y = 2; y < 6; ++y)
+    for (int32_t x = 2; x < 8; ++x) SetTransparency(*s, y, x, 255);
+  s->SmearMethod = SHARD;
+  EXPECT_EQ(SmearPrinting(*s), Shown(".замазываю..") + "..");
+
+  // The row interpolation prints no dots.
+  auto d = GreyScan(8, 10, Flat(90));
+  for (int32_t y = 2; y < 6; ++y)
+    for (int32_t x = 2; x < 8; ++x) SetTransparency(*d, y, x, 255);
+  d->SmearPower = 0;
+  EXPECT_EQ(SmearPrinting(*d), Shown(".замазываю наспех.."));
+}
+
+TEST(Smear, ContourMethodsComputeContoursWithTheirRadius) {
+  // A flat page with one darker pixel two steps right of an opaque pixel:
+  // radius 1 (SSMARTER, SSELECTIVE) reaches distance 2, radius 2 (STRICKY,
+  // SPICKY) distance 3.
+  const struct {
+    TSmear method;
+    int32_t contourAt3;  // contour of (10, 10) with the dark pixel at (10, 13)
+  } cases[] = {{SSMARTER, 0}, {STRICKY, 4 * 50}, {SPICKY, 4 * 50}, {SSELECTIVE, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.method);
+    auto s = GreyScan(20, 20, [](int32_t y, int32_t x) { return y == 10 && x == 13 ? 50 : 100; });
+    SetTransparency(*s, 3, 3, 255);
+    s->SmearMethod = c.method;
+    SmearPrinting(*s);
+    EXPECT_TRUE(s->ContoursDone);
+    EXPECT_EQ(s->Contours->Pixel(10, 10), c.contourAt3);
+    EXPECT_EQ(s->Contours->Pixel(10, 12), 4 * 50);
+  }
+}
+
+}  // namespace
+}  // namespace drovix::smear_test
