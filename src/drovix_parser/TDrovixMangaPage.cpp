@@ -10,6 +10,7 @@
 #include "drovix_parser/ScriptPaths.h"
 #include "drovix_parser/TDrovixManga.h"
 #include "drovix_parser/TextHelpers.h"
+#include "drovix_graph/typeset/ParseText.h"
 
 namespace drovix {
 
@@ -85,6 +86,10 @@ void TDrovixMangaPage::ApplyPageEntry(TCommand command, const TStringListWithIDs
     text += '\n';
   }
   Balons.push_back(ParseBalloonText(text));
+  // A tag or digit selecting a font slot that ШРИФТ() left empty is refused
+  // now, before any page is built.
+  const std::string slotError = FontSlotError(Balons.back(), Manga.Fonts);
+  if (!slotError.empty()) RaiseError(slotError);
   BalonBackgrounds.push_back(BalonBackground);
   BalonParsList.push_back(BalonsPars);
   BalonFontSizes.push_back(FontSize);
