@@ -14,6 +14,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Driver.h"
+#include "ProgramTestUtil.h"
 
 namespace drovix {
 namespace {
@@ -198,6 +199,25 @@ TEST_F(EmptyChapter, DraftAndReleaseKeysInEitherCase) {
   }
   Script("");
   EXPECT_EQ(Drovix({"-x", "-X", "-w", "-d", "-r"}).status, 0);
+}
+
+// One blank page: with -x in either case it is written as BMP and the PNG
+// library is never asked for; without it, as PNG.
+TEST(DriverProgram, KeyXSavesBmpInEitherCase) {
+  for (const char* key : {"-x", "-X", ""}) {
+    Folder dir;
+    const std::string d = dir.Path();
+    fs::create_directories(d + "out");
+    for (const char* face : {"f0", "f1", "f2"}) program_test::SaveFontSheet(d + face);
+    program_test::TPicture(240, 320).SaveTga(d + "p01");
+    dir.Write("ch.manga", Ru("МАНГА(out)\nШРИФТ(f0, f1, f2)\n%p01()\nКОНЕЦ()\n"));
+    std::vector<std::string> args = {"ch.manga"};
+    if (*key) args.push_back(key);
+    const TRunResult run = Drovix(d, args);
+    EXPECT_EQ(run.status, 0) << key << run.out;
+    EXPECT_EQ(fs::exists(d + "out/p01.bmp"), *key != 0) << key;
+    EXPECT_EQ(fs::exists(d + "out/p01.png"), *key == 0) << key;
+  }
 }
 
 TEST_F(EmptyChapter, ScriptsThatAreNoScripts) {
