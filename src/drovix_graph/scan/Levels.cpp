@@ -10,6 +10,7 @@
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
+#include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -81,8 +82,7 @@ class TStretch {
 
  private:
   int32_t Compute(int32_t v) const {
-    const long double r = std::nearbyint(static_cast<long double>(v - black_) * factor_);
-    return r < 0 ? 0 : (r > 255 ? 255 : static_cast<int32_t>(r));
+    return Clamp(RoundHalfEvenToInt(static_cast<long double>(v - black_) * factor_), 0, 255);
   }
   int32_t black_;
   float factor_;
@@ -197,9 +197,7 @@ void BlendGrain(std::initializer_list<TDrovixGraph*> planeList, const TDrovixGra
       for (int32_t p = 0; p < np; ++p) {
         int32_t& v = planes[static_cast<size_t>(p)]->RowPtr(y)[x];
         const int64_t mean = total[static_cast<size_t>(p)] / std::max<int64_t>(1, count);
-        // rint rounds half to even in the default mode, like nearbyint, but
-        // without saving the floating-point environment on every pixel.
-        v = static_cast<int32_t>(std::rint(v * e + mean * (1 - e)));
+        v = RoundHalfEvenToInt(v * e + mean * (1 - e));
       }
     }
   }

@@ -6,13 +6,13 @@
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
-#include <limits>
 #include <memory>
 #include <string>
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -24,21 +24,9 @@ constexpr int32_t kNoLimit = 2147483647;
 // Largest side of the working page of a release build.
 constexpr long double kWorkSideCap = 4100;
 
-// round(v) into the 32-bit range (NaN gives 0), so that absurd factors cannot
-// overflow the conversion.
-int32_t RoundToInt(long double v) {
-  const long double r = std::nearbyint(v);
-  if (std::isnan(r)) return 0;
-  if (r >= static_cast<long double>(std::numeric_limits<int32_t>::max()))
-    return std::numeric_limits<int32_t>::max();
-  if (r <= static_cast<long double>(std::numeric_limits<int32_t>::min()))
-    return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(r);
-}
-
 // A side of the page after scaling by f; never below one pixel.
 int32_t ScaledSide(int32_t side, float f) {
-  return std::max(1, RoundToInt(static_cast<long double>(side) * f));
+  return std::max(1, RoundHalfEvenToInt(static_cast<long double>(side) * f));
 }
 
 std::string LimitText(int32_t limit) {
@@ -192,8 +180,8 @@ float TDrovixMangaScan::ComputeScale(int32_t minWidth, int32_t minHeight, int32_
   const int32_t w = TargetWidth, h = TargetHeight;
   float s = 1.0f;
   if (w < 1 || h < 1) return s;  // nothing to scale
-  const auto scaledW = [&] { return RoundToInt(static_cast<long double>(w) * s); };
-  const auto scaledH = [&] { return RoundToInt(static_cast<long double>(h) * s); };
+  const auto scaledW = [&] { return RoundHalfEvenToInt(static_cast<long double>(w) * s); };
+  const auto scaledH = [&] { return RoundHalfEvenToInt(static_cast<long double>(h) * s); };
   if (h < minHeight || w < minWidth) {
     if (h < minHeight) s = static_cast<float>(static_cast<long double>(minHeight) / h);
     if (w < minWidth && static_cast<long double>(minWidth) / w > s)
