@@ -165,14 +165,21 @@ int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLo
   const int32_t compressionCost = Nearest(static_cast<long double>(compressionLoathing) * 100 * k);
   const int32_t hyphenCost = Nearest(static_cast<long double>(transitionLoathing) * 50000);
 
+  // The gap before phrase i on its line. A phrase that continues a word
+  // broken at an optional hyphen is joined without a gap, as it is placed;
+  // counting a gap there would make the line look longer than it is drawn,
+  // pushing centred lines off centre and breaking lines too early.
+  const auto gapBefore = [&](int32_t i) {
+    return count > 0 && !Phrases->Items(i - 1).HyphenAfter ? m[i].space : 0;
+  };
   const auto fitsOnLine = [&](int32_t i) {
-    const int64_t need = int64_t{m[i].lengthWith} + lineW + (count > 0 ? m[i].space : 0);
+    const int64_t need = int64_t{m[i].lengthWith} + lineW + gapBefore(i);
     const int32_t avail = LineWidth(y, std::max(lineH, m[i].thickness));
     return avail > need;
   };
   const auto addToLine = [&](int32_t i) {
     lineH = std::max(lineH, m[i].lineAdvance);
-    lineW += m[i].lengthWithout + (count > 0 ? m[i].space : 0);
+    lineW += m[i].lengthWithout + gapBefore(i);
     ++count;
     penalty += compressionCost;
   };

@@ -213,14 +213,17 @@ TEST(LayoutCost, JustificationPlacesTheLine) {
 }
 
 TEST(LayoutCost, OptionalHyphenJoinsOrBreaksTheLine) {
-  // Wide enough for both: no hyphen, no space, no transition cost.
+  // Wide enough for both: no hyphen, no space, no transition cost. The
+  // joined word is measured as drawn, 80 of 100, so it is centred with a
+  // slack of 20 (short-line cost 100) and no gap is counted at the join.
   {
     auto b = RectBalloon(100, 102);
     auto molo = Phrase(kA);
     molo->AddWord(HyphenWord(6));
     molo->HyphenAfter = true;
     SetPhrases(*b, List(std::move(molo), Phrase(kA)));
-    EXPECT_EQ(Cost(*b, 40), 606 + 50);
+    EXPECT_EQ(Cost(*b, 40), 606 + 100);
+    EXPECT_EQ(b->Phrases->Items(0).X, 10);
     EXPECT_EQ(b->Phrases->Items(1).X, b->Phrases->Items(0).X + 40);
   }
   // Too narrow: the line breaks after the hyphen, which is drawn and costs.
