@@ -26,6 +26,8 @@ class PageTest : public ::testing::Test {
     manga_ = std::make_unique<TDrovixManga>(dir_.Path() + "t.manga");
     manga_->TextureIds = {Ru("СЕРЫЙ"), Ru("ШТРИХОВКА")};
     manga_->TextureValues = {"%160", "textures/hatch"};
+    // Balloon texts may select any font slot; none is read here.
+    for (auto& font : manga_->Fonts) font = std::make_unique<TFont>("font");
   }
 
   // A page named p01 whose block holds the lines (UTF-8), numbered from 10.
