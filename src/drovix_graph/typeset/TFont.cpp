@@ -193,6 +193,8 @@ int32_t TFont::VerticalGap(const TDrovixGraph& a, const TDrovixGraph& b) {
 }
 
 int32_t TFont::Advance(uint8_t a, uint8_t b) {
+  a = Printable(static_cast<char>(a));
+  b = Printable(static_cast<char>(b));
   if (!InNoKernSet(a) && !InNoKernSet(b) && !KernHKnown[a][b]) {
     KernH[a][b] = -HorizontalGap(*Glyphs[a], *Glyphs[b]);
     KernHKnown[a][b] = true;
@@ -202,6 +204,8 @@ int32_t TFont::Advance(uint8_t a, uint8_t b) {
 }
 
 int32_t TFont::VertAdvance(uint8_t a, uint8_t b) {
+  a = Printable(static_cast<char>(a));
+  b = Printable(static_cast<char>(b));
   if (!KernVKnown[a][b] && a != NoBreakSpace && b != NoBreakSpace) {
     KernV[a][b] = -VerticalGap(*Glyphs[a], *Glyphs[b]);
     KernVKnown[a][b] = true;

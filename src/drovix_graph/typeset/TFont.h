@@ -38,7 +38,8 @@ class TFont {
   void Load();
 
   // Horizontal distance from the left edge of glyph a to that of glyph b.
-  // Measures the pair on first use. REQUIRES: Load has succeeded.
+  // Measures the pair on first use; control characters count as spaces.
+  // REQUIRES: Load has succeeded.
   int32_t Advance(uint8_t a, uint8_t b);
   // Vertical distance from the top of glyph a to the top of glyph b in a
   // column of centred glyphs. Measures the pair on first use.
