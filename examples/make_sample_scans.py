@@ -103,11 +103,16 @@ def corner_marks(img, quad):
         d.rectangle((x - 6, y - 6, x + 6, y + 6), fill=(0, 0, 255, 255))
 
 
-def grey_page(seed, balloons, sounds, caption=False):
+def grey_page(seed, balloons, sounds, caption=False, turn=0.0):
     rng = random.Random(seed)
     img = Image.new("RGBA", (W, H), (255, 255, 255, 255))
     draw = ImageDraw.Draw(img)
     panels(draw, rng)
+    if turn:
+        # A sheet scanned slightly turned; the translator paints the markup
+        # on the scan as it is.
+        img = img.rotate(turn, resample=Image.BICUBIC, expand=False, fillcolor=(255, 255, 255, 255))
+        draw = ImageDraw.Draw(img)
     if caption:
         # Old lettering over screen tone, made transparent: the text removal refills it.
         font = ImageFont.truetype(FONT, 26)
@@ -129,15 +134,15 @@ def main(folder):
 
     p02 = grey_page(2, [((80, 80, 460, 330), 255, ["OLD", "LETTERING"]),
                         ((480, 520, 850, 800), 180, ["MORE"])],
-                    [("ТУК", (120, 950), 120, 255), ("ТУК", (520, 1050), 90, 180)])
-    # Corner marks of a sheet scanned slightly turned: the page is straightened.
-    turned = p02.rotate(1.2, resample=Image.BICUBIC, expand=False, fillcolor=(255, 255, 255, 255))
+                    [("ТУК", (120, 950), 120, 255), ("ТУК", (520, 1050), 90, 180)], turn=1.2)
+    # Corner marks at the corners of the turned sheet: the page is straightened.
     a = math.radians(1.2)
     cx, cy = W / 2, H / 2
     quad = []
     for (x, y) in [(12, 12), (W - 13, 12), (12, H - 13), (W - 13, H - 13)]:
         dx, dy = x - cx, y - cy
         quad.append((int(cx + dx * math.cos(a) + dy * math.sin(a)), int(cy - dx * math.sin(a) + dy * math.cos(a))))
+    turned = p02
     corner_marks(turned, quad)
     turned.save(os.path.join(folder, "p02.png"))
 
