@@ -72,11 +72,7 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
     if (page.KillPatterns > 0 && manga.Quality != -1) scan.SuppressGrain(page.KillPatterns);
 
     const float s = scan.ComputeScale(page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight);
-    switch (manga.Quality) {
-      case -1: scan.ScaleTo(std::min(s, 1.0f)); break;
-      case 0: scan.ScaleTo(std::max(s, 1.0f)); break;
-      default: scan.ScaleUpForWork(s); break;
-    }
+    scan.ScaleBeforeProcessing(manga.Quality, s);
     if (scan.HasTransparency()) scan.Smear();
 
     for (const std::string& sound : page.Sounds) {
@@ -96,11 +92,7 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
                           page.MaxFontCompression, page.MinFontSize, page.BalonFontSizes[i]);
     }
 
-    switch (manga.Quality) {
-      case -1: scan.ScaleTo(std::max(s, 1.0f)); break;
-      case 0: scan.ScaleTo(std::min(s, 1.0f)); break;
-      default: scan.ScaleTo(s / scan.Scale); break;
-    }
+    scan.ScaleAfterProcessing(manga.Quality, s);
 
     const std::string temporary = TemporaryBase(outBase);
     if (PngDisabled()) {
