@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -84,6 +85,16 @@ inline int32_t RoundExtended(long double v) {
 inline float RoundFloat(float v) {
   constexpr float kShift = 0x1.8p23f;
   return (v + kShift) - kShift;
+}
+
+// Two doubles added and multiplied side by side (one SSE2 register), for the
+// row interpolation estimate.
+using TPair = double __attribute__((vector_size(16)));
+
+inline TPair LoadPair(const double* a) {
+  TPair v;
+  std::memcpy(&v, a, sizeof v);
+  return v;
 }
 
 using TRows = std::vector<int32_t*>;
@@ -237,6 +248,7 @@ class TSmearer {
       const int32_t* transparency = transparency_[static_cast<size_t>(y)];
       for (int32_t x = 0; x < width_; ++x) {
         if (transparency[x] <= kTargetAbove) continue;
+        if (params.routine == TRoutine::kRowInterpolation && QuickRow(x, y)) continue;
         long double w = 0;
         std::array<long double, NP> s{};
         switch (params.routine) {
@@ -268,12 +280,22 @@ class TSmearer {
     maxSide_ = std::max(width_, height_);
 
     if (params.routine == TRoutine::kRowInterpolation) {
-      // Whole-pixel distances 1 .. width - 1.
+      // Whole-pixel distances 1 .. width - 1, and the same weights as a
+      // kernel over the row for the estimate: kernel_[width - 1 + t] is the
+      // weight at offset t (none at 0).
       weights_.assign(static_cast<size_t>(width_) + 1, 0.0L);
+      kernel_.assign(2 * static_cast<size_t>(width_) - 1, 0.0);
       for (int32_t d = 1; d <= width_; ++d) {
         const long double dd = d;
         weights_[static_cast<size_t>(d)] = 1.0L / (dd * dd * dd);
+        if (d < width_) {
+          kernel_[static_cast<size_t>(width_ - 1 + d)] = static_cast<double>(weights_[static_cast<size_t>(d)]);
+          kernel_[static_cast<size_t>(width_ - 1 - d)] = static_cast<double>(weights_[static_cast<size_t>(d)]);
+        }
       }
+      rowSources_.assign(static_cast<size_t>(width_), 0.0);
+      for (auto& v : rowValues_) v.assign(static_cast<size_t>(width_), 0.0);
+      preparedRow_ = -1;
       return;
     }
 
@@ -298,6 +320,70 @@ class TSmearer {
       distances_[k] = r;
       weights_[k] = params.cubeWeight ? 1.0L / (r * r * r) : 1.0L / std::exp(r);
     }
+  }
+
+  // The row interpolation estimated in double precision with four
+  // independent partial sums, two at a time, which is several times faster
+  // than the exact sums in extended precision, whose order is fixed. Both lie within
+  // (max |v| + 1) x (width + 4) x 2^-50 of the true weighted mean, so when the
+  // estimate is farther than four times that from a rounding boundary both
+  // round alike and the estimate is written. Returns false (nothing written)
+  // when the exact sums must decide, or when no source was met.
+  bool QuickRow(int32_t x, int32_t y) {
+    if (x == 0 || x == width_ - 1) return false;
+    if (y != preparedRow_) PrepareRow(y);
+    const double* kernel = kernel_.data() + (width_ - 1 - x);  // kernel[i]: weight of column i
+    const double* sources = rowSources_.data();
+    std::array<const double*, NP> values;
+    for (size_t p = 0; p < NP; ++p) values[p] = rowValues_[p].data();
+    TPair w0{}, w1{};
+    std::array<TPair, NP> s0{}, s1{};
+    int32_t i = 0;
+    for (; i + 4 <= width_; i += 4) {
+      const TPair k0 = LoadPair(kernel + i), k1 = LoadPair(kernel + i + 2);
+      w0 += LoadPair(sources + i) * k0;
+      w1 += LoadPair(sources + i + 2) * k1;
+      for (size_t p = 0; p < NP; ++p) {
+        s0[p] += LoadPair(values[p] + i) * k0;
+        s1[p] += LoadPair(values[p] + i + 2) * k1;
+      }
+    }
+    std::array<double, 4> w{w0[0], w0[1], w1[0], w1[1]};
+    std::array<std::array<double, 4>, NP> s;
+    for (size_t p = 0; p < NP; ++p) s[p] = {s0[p][0], s0[p][1], s1[p][0], s1[p][1]};
+    for (; i < width_; ++i) {
+      w[0] += sources[i] * kernel[i];
+      for (size_t p = 0; p < NP; ++p) s[p][0] += values[p][i] * kernel[i];
+    }
+    const double total = (w[0] + w[1]) + (w[2] + w[3]);
+    if (total == 0) return false;
+    const double unsure = 0.5 - (rowLargest_ + 1) * (width_ + 4) * 0x1p-48;
+    std::array<int32_t, NP> result;
+    for (size_t p = 0; p < NP; ++p) {
+      const double q = ((s[p][0] + s[p][1]) + (s[p][2] + s[p][3])) / total;
+      const double r = (q + 0x1.8p52) - 0x1.8p52;  // round, halves to even (|q| < 2^31)
+      if (std::fabs(q - r) >= unsure) return false;
+      result[p] = static_cast<int32_t>(r);
+    }
+    for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = result[p];
+    return true;
+  }
+
+  // The row's sources as 1/0 and their values (0 elsewhere), for QuickRow.
+  // Sources are never written, so the row can be prepared once.
+  void PrepareRow(int32_t y) {
+    const int32_t* transparency = transparency_[static_cast<size_t>(y)];
+    rowLargest_ = 0;
+    for (int32_t i = 0; i < width_; ++i) {
+      const bool source = transparency[i] <= kSourceAtMost;
+      rowSources_[static_cast<size_t>(i)] = source ? 1.0 : 0.0;
+      for (size_t p = 0; p < NP; ++p) {
+        const int32_t v = planes_[p][static_cast<size_t>(y)][i];
+        rowValues_[p][static_cast<size_t>(i)] = source ? v : 0.0;
+        if (source) rowLargest_ = std::max(rowLargest_, std::fabs(static_cast<double>(v)));
+      }
+    }
+    preparedRow_ = y;
   }
 
   // Every opaque pixel of the row, left of x outwards and then right of x
@@ -408,6 +494,11 @@ class TSmearer {
   long double step_ = 0, reach_ = 0, tail_ = 0, contourLimit_ = 0;
   int32_t maxSide_ = 0;
   std::vector<long double> sines_, cosines_, distances_, weights_;
+  // Row interpolation estimate (QuickRow).
+  std::vector<double> kernel_, rowSources_;
+  std::array<std::vector<double>, NP> rowValues_;
+  double rowLargest_ = 0;
+  int32_t preparedRow_ = -1;
 };
 
 // The common driver of both scans; planes[0] is the scan's main raster.

@@ -51,6 +51,24 @@ TEST(Smear, PowerZeroSelectsRowInterpolationWhateverTheMethod) {
   }
 }
 
+TEST(Smear, DraftRoundsHalvesToEven) {
+  // Two sources at distance 1: the mean of a and b. The last column is a
+  // target too, so that only these two count.
+  const struct {
+    int32_t a, b, expected;
+  } cases[] = {{100, 101, 100}, {101, 102, 102}, {100, 103, 102}, {0, 255, 128}, {3, 4, 4}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.a) + " " + std::to_string(c.b));
+    auto s = GreyScan(1, 4, [&](int32_t, int32_t x) { return x == 0 ? c.a : (x == 2 ? c.b : 50); });
+    SetTransparency(*s, 0, 1, 255);
+    SetTransparency(*s, 0, 3, 255);
+    s->SmearPower = 0;
+    SmearPrinting(*s);
+    EXPECT_EQ(s->Pixel(0, 1), c.expected);
+    EXPECT_EQ(s->Pixel(0, 3), 255 * ErrorPatternBit(0, 3));
+  }
+}
+
 TEST(Smear, RayMethodsCannotReachTargetsInRowZeroOrColumnZero) {
   // A ray starts only from a point strictly inside the page, so targets in
   // row 0 or column 0 get no source and show the ERROR pattern (which is 0
