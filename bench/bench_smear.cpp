@@ -1,0 +1,146 @@
+// Text-removal benchmark: every smear method on a synthetic 2400 x 3400 grey
+// page of screen tone and line art whose lettering (about 4 % of the pixels)
+// is made transparent. Prints one table: seconds, target pixels per second
+// and the PSNR of the refilled pixels against the page without lettering.
+// Seconds are CPU seconds of the smearing thread.
+//
+//   bench_smear [--power N] [--only METHOD] [--extra FILE]
+//
+// --power sets the smear quality of the ray methods (default 25, the
+// program's default); the row interpolation is reached only through power 0
+// and runs at that. --only runs one method (by its name, e.g. STRICKY), for
+// profiling. --extra appends the rows of FILE to the table (the
+// comparison rows that bench/run_smear_bench.sh measures with OpenCV).
+// Contour methods include the contour computation in their time, since a
+// page build pays for it in the same step.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "drovix_graph/scan/TDrovixMangaScan.h"
+#include "smear_page.h"
+
+namespace {
+
+using drovix::TDrovixGraph;
+using drovix::TDrovixMangaScan;
+using drovix::TSmear;
+
+// The scan as loading leaves it: grey page, empty markup, the lettering fully
+// transparent.
+std::unique_ptr<TDrovixMangaScan> ScanOf(const smear_bench::TPage& page) {
+  auto s = std::make_unique<TDrovixMangaScan>();
+  s->SetSize(page.height, page.width);
+  auto plane = [&] {
+    auto p = std::make_unique<TDrovixGraph>();
+    p->SetSize(page.height, page.width);
+    return p;
+  };
+  s->GreenMarkup = plane();
+  s->RedMarkup = plane();
+  s->Transparency = plane();
+  s->FillMask = plane();
+  s->Contours = plane();
+  for (int32_t y = 0; y < page.height; ++y) {
+    int32_t* row = s->RowPtr(y);
+    int32_t* t = s->Transparency->RowPtr(y);
+    for (int32_t x = 0; x < page.width; ++x) {
+      const size_t i = static_cast<size_t>(y) * page.width + x;
+      row[x] = page.lettered[i];
+      t[x] = page.mask[i] != 0 ? 255 : 0;
+    }
+  }
+  s->TransparentCount = static_cast<int32_t>(page.targets);
+  s->TargetHeight = page.height;
+  s->TargetWidth = page.width;
+  return s;
+}
+
+// Runs f with standard output sent to /dev/null (the smear prints progress).
+template <class F>
+void Quietly(F f) {
+  std::fflush(stdout);
+  const int saved = dup(1);
+  const int null = open("/dev/null", O_WRONLY);
+  dup2(null, 1);
+  close(null);
+  f();
+  std::fflush(stdout);
+  dup2(saved, 1);
+  close(saved);
+}
+
+// CPU time of this thread: the machine may be shared, and the smear runs on
+// one thread.
+double CpuSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+  return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
+void Row(const char* name, double seconds, double targets, double psnr) {
+  std::printf("%-26s %9.2f %12.0f %9.2f\n", name, seconds, targets / seconds, psnr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int32_t power = 25;
+  std::string extra, only;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--power") == 0 && i + 1 < argc) {
+      power = std::atoi(argv[++i]);
+    } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+      only = argv[++i];
+    } else if (std::strcmp(argv[i], "--extra") == 0 && i + 1 < argc) {
+      extra = argv[++i];
+    } else {
+      std::fprintf(stderr, "usage: bench_smear [--power N] [--only METHOD] [--extra FILE]\n");
+      return 2;
+    }
+  }
+
+  const smear_bench::TPage page = smear_bench::MakePage();
+  std::printf("Text removal, %d x %d page, %lld target pixels (%.2f %%), power %d\n\n", page.width, page.height,
+              static_cast<long long>(page.targets), 100.0 * page.targets / (double(page.width) * page.height),
+              power);
+  std::printf("%-26s %9s %12s %9s\n", "method", "seconds", "targets/s", "PSNR dB");
+  std::printf("%-26s %9s %12s %9.2f\n", "(lettering left in)", "-", "-",
+              smear_bench::RefillPsnr(page, [&](size_t i) { return page.lettered[i]; }));
+
+  const struct {
+    TSmear method;
+    const char* name;
+  } methods[] = {
+      {drovix::SDRAFT, "SDRAFT (power 0)"}, {drovix::SSIMPLE, "SSIMPLE"},   {drovix::SHARD, "SHARD"},
+      {drovix::SCIRCULAR, "SCIRCULAR"},     {drovix::SSMARTER, "SSMARTER"}, {drovix::STRICKY, "STRICKY"},
+      {drovix::SPICKY, "SPICKY"},           {drovix::SSELECTIVE, "SSELECTIVE"},
+  };
+  for (const auto& m : methods) {
+    if (!only.empty() && std::string(m.name).rfind(only, 0) != 0) continue;
+    auto scan = ScanOf(page);
+    scan->SmearMethod = m.method;
+    scan->SmearPower = m.method == drovix::SDRAFT ? 0 : power;
+    const double start = CpuSeconds();
+    Quietly([&] { scan->Smear(); });
+    const double seconds = CpuSeconds() - start;
+    const double psnr = smear_bench::RefillPsnr(page, [&](size_t i) {
+      return scan->Pixel(static_cast<int32_t>(i / page.width), static_cast<int32_t>(i % page.width));
+    });
+    Row(m.name, seconds, static_cast<double>(page.targets), psnr);
+    std::fflush(stdout);
+  }
+
+  if (!extra.empty()) {
+    std::ifstream rows(extra);
+    for (std::string line; std::getline(rows, line);) std::printf("%s\n", line.c_str());
+  }
+  return 0;
+}
