@@ -5,11 +5,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_deps.sh
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIX_TESTS=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 if [ "${DROVIX_SKIP_SANITIZE:-0}" != 1 ]; then
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDROVIX_SANITIZE=ON >/dev/null
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DDROVIX_SANITIZE=ON -DDROVIX_TESTS=ON >/dev/null
   cmake --build build-asan -j"$jobs"
   ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -j"$jobs"
 fi
