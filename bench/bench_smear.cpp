@@ -16,10 +16,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -108,9 +108,9 @@ int main(int argc, char** argv) {
   }
 
   const smear_bench::TPage page = smear_bench::MakePage();
-  std::printf("Text removal, %d x %d page, %lld target pixels (%.2f %%), power %d\n\n", page.width, page.height,
-              static_cast<long long>(page.targets), 100.0 * page.targets / (double(page.width) * page.height),
-              power);
+  std::printf("Text removal, %d x %d page, %lld target pixels (%.2f %%), power %d\n\n", page.width,
+              page.height, static_cast<long long>(page.targets),
+              100.0 * page.targets / (double(page.width) * page.height), power);
   std::printf("%-26s %9s %12s %9s\n", "method", "seconds", "targets/s", "PSNR dB");
   std::printf("%-26s %9s %12s %9.2f\n", "(lettering left in)", "-", "-",
               smear_bench::RefillPsnr(page, [&](size_t i) { return page.lettered[i]; }));
@@ -119,8 +119,8 @@ int main(int argc, char** argv) {
     TSmear method;
     const char* name;
   } methods[] = {
-      {drovix::SDRAFT, "SDRAFT (power 0)"}, {drovix::SSIMPLE, "SSIMPLE"},   {drovix::SHARD, "SHARD"},
-      {drovix::SCIRCULAR, "SCIRCULAR"},     {drovix::SSMARTER, "SSMARTER"}, {drovix::STRICKY, "STRICKY"},
+      {drovix::SDRAFT, "SDRAFT (power 0)"}, {drovix::SSIMPLE, "SSIMPLE"},       {drovix::SHARD, "SHARD"},
+      {drovix::SCIRCULAR, "SCIRCULAR"},     {drovix::SSMARTER, "SSMARTER"},     {drovix::STRICKY, "STRICKY"},
       {drovix::SPICKY, "SPICKY"},           {drovix::SSELECTIVE, "SSELECTIVE"},
   };
   for (const auto& m : methods) {

@@ -63,7 +63,9 @@ class TCanvas {
 class TRandom {
  public:
   explicit TRandom(uint32_t seed) : rng_(seed) {}
-  int32_t Int(int32_t lo, int32_t hi) { return lo + static_cast<int32_t>(rng_() % static_cast<uint32_t>(hi - lo + 1)); }
+  int32_t Int(int32_t lo, int32_t hi) {
+    return lo + static_cast<int32_t>(rng_() % static_cast<uint32_t>(hi - lo + 1));
+  }
   double Real(double lo, double hi) { return lo + (hi - lo) * (rng_() / 4294967296.0); }
 
  private:
@@ -81,7 +83,8 @@ inline uint8_t Halftone(int32_t x, int32_t y, double period, double level) {
 }  // namespace detail
 
 // The page: width x height, lettering on about `coverage` of its pixels.
-inline TPage MakePage(int32_t width = 2400, int32_t height = 3400, double coverage = 0.04, uint32_t seed = 20240611) {
+inline TPage MakePage(int32_t width = 2400, int32_t height = 3400, double coverage = 0.04,
+                      uint32_t seed = 20240611) {
   using detail::TCanvas;
   detail::TRandom rnd(seed);
   TCanvas art(width, height, 255);

@@ -38,11 +38,11 @@ struct TSmearParams {
 
 // Indexed by TSmear. 3.4951456 is the Single nearest to 360/103.
 constexpr std::array<TSmearParams, 8> kSmearParams = {{
-    {1.0f, 0.0f, 0.0f, 0.0f, true, 0, TRoutine::kRowInterpolation},  // SDRAFT
-    {1.0f, 1.41f, 100.0f, 4.0f, true, 0, TRoutine::kRayCasting},      // SSIMPLE
-    {1.0f, 1.0f, 15.0f, 0.0f, false, 0, TRoutine::kRayCasting},       // SHARD
-    {3.4951456f, 5.0f, 100.0f, 15.0f, true, 0, TRoutine::kRayCasting},  // SCIRCULAR
-    {1.0f, 0.7f, 100.0f, 10.0f, true, 1, TRoutine::kContourGuided},     // SSMARTER
+    {1.0f, 0.0f, 0.0f, 0.0f, true, 0, TRoutine::kRowInterpolation},          // SDRAFT
+    {1.0f, 1.41f, 100.0f, 4.0f, true, 0, TRoutine::kRayCasting},             // SSIMPLE
+    {1.0f, 1.0f, 15.0f, 0.0f, false, 0, TRoutine::kRayCasting},              // SHARD
+    {3.4951456f, 5.0f, 100.0f, 15.0f, true, 0, TRoutine::kRayCasting},       // SCIRCULAR
+    {1.0f, 0.7f, 100.0f, 10.0f, true, 1, TRoutine::kContourGuided},          // SSMARTER
     {3.4951456f, 0.45f, 50.0f, 20.0f, false, 2, TRoutine::kContourLimited},  // STRICKY
     {3.4951456f, 0.45f, 50.0f, 10.0f, false, 2, TRoutine::kContourLimited},  // SPICKY
     {3.4951456f, 0.45f, 30.0f, 10.0f, false, 1, TRoutine::kContourLimited},  // SSELECTIVE
@@ -205,8 +205,9 @@ class TSample {
       total_ = static_cast<long double>(wa_) + wb_ + wc_ + wd_;
       weighed_ = true;
     }
-    const float sum = static_cast<float>(static_cast<long double>(a) * wa_ + static_cast<long double>(b) * wb_ +
-                                         static_cast<long double>(c) * wc_ + static_cast<long double>(d) * wd_);
+    const float sum =
+        static_cast<float>(static_cast<long double>(a) * wa_ + static_cast<long double>(b) * wb_ +
+                           static_cast<long double>(c) * wc_ + static_cast<long double>(d) * wd_);
     return RoundExtended(sum / total_);
   }
 
@@ -252,14 +253,21 @@ class TSmearer {
         long double w = 0;
         std::array<long double, NP> s{};
         switch (params.routine) {
-          case TRoutine::kRowInterpolation: InterpolateRow(x, y, w, s); break;
-          case TRoutine::kRayCasting: CastRays<TRoutine::kRayCasting>(x, y, w, s); break;
-          case TRoutine::kContourGuided: CastRays<TRoutine::kContourGuided>(x, y, w, s); break;
-          case TRoutine::kContourLimited: CastRays<TRoutine::kContourLimited>(x, y, w, s); break;
+          case TRoutine::kRowInterpolation:
+            InterpolateRow(x, y, w, s);
+            break;
+          case TRoutine::kRayCasting:
+            CastRays<TRoutine::kRayCasting>(x, y, w, s);
+            break;
+          case TRoutine::kContourGuided:
+            CastRays<TRoutine::kContourGuided>(x, y, w, s);
+            break;
+          case TRoutine::kContourLimited:
+            CastRays<TRoutine::kContourLimited>(x, y, w, s);
+            break;
         }
         if (w != 0) {
-          for (size_t p = 0; p < NP; ++p)
-            planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
+          for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
         } else {
           markFailed(y, x);
         }
@@ -289,8 +297,10 @@ class TSmearer {
         const long double dd = d;
         weights_[static_cast<size_t>(d)] = 1.0L / (dd * dd * dd);
         if (d < width_) {
-          kernel_[static_cast<size_t>(width_ - 1 + d)] = static_cast<double>(weights_[static_cast<size_t>(d)]);
-          kernel_[static_cast<size_t>(width_ - 1 - d)] = static_cast<double>(weights_[static_cast<size_t>(d)]);
+          kernel_[static_cast<size_t>(width_ - 1 + d)] =
+              static_cast<double>(weights_[static_cast<size_t>(d)]);
+          kernel_[static_cast<size_t>(width_ - 1 - d)] =
+              static_cast<double>(weights_[static_cast<size_t>(d)]);
         }
       }
       rowSources_.assign(static_cast<size_t>(width_), 0.0);
@@ -511,7 +521,8 @@ void SmearPlanes(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& pl
 
   // At least one ray: a fan of none would never end (the angle step would be
   // infinite or negative). Powers of the script's range never come near.
-  const long double rays = std::nearbyint(static_cast<long double>(params.rayFactor) * (scan.SmearPower + 3.0L));
+  const long double rays =
+      std::nearbyint(static_cast<long double>(params.rayFactor) * (scan.SmearPower + 3.0L));
   const int32_t rayCount = static_cast<int32_t>(std::clamp(rays, 1.0L, 1000000.0L));
 
   long double meanContour = 0;
@@ -522,9 +533,15 @@ void SmearPlanes(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& pl
   if (params.contourRadius > 0) meanContour = smearer.MeanContour();
 
   switch (params.routine) {
-    case TRoutine::kRowInterpolation: ConsoleWrite(Ru(".замазываю наспех..")); break;
-    case TRoutine::kRayCasting: ConsoleWrite(Ru(".замазываю..")); break;
-    default: ConsoleWrite(Ru(".замазываю вдумчиво..")); break;
+    case TRoutine::kRowInterpolation:
+      ConsoleWrite(Ru(".замазываю наспех.."));
+      break;
+    case TRoutine::kRayCasting:
+      ConsoleWrite(Ru(".замазываю.."));
+      break;
+    default:
+      ConsoleWrite(Ru(".замазываю вдумчиво.."));
+      break;
   }
   smearer.Run(params, rayCount, meanContour, markFailed);
 }

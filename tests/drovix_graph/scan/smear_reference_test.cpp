@@ -40,7 +40,8 @@ void ReferenceSmear(TDrovixMangaScan& s, const std::vector<TDrovixGraph*>& plane
   const TReferenceMethod& m = kReference[method];
   const int32_t w = s.Width(), h = s.Height();
   const TDrovixGraph& t = *s.Transparency;
-  const int32_t rays = static_cast<int32_t>(std::nearbyint(static_cast<long double>(m.rayFactor) * (s.SmearPower + 3)));
+  const int32_t rays =
+      static_cast<int32_t>(std::nearbyint(static_cast<long double>(m.rayFactor) * (s.SmearPower + 3)));
   const long double angleStep = 6.2832L / rays;
   long double mean = 0;
   if (m.contourRadius > 0) {

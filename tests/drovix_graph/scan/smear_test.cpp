@@ -123,12 +123,8 @@ TEST(Smear, EveryMethodRefillsAHoleInAFlatAreaWithTheFlatValue) {
   // A 40 x 40 flat page with a 6 x 5 block of black "lettering" made
   // transparent, inside a soft rim that is neither refilled nor drawn from.
   auto isHole = [](int32_t y, int32_t x) { return y >= 17 && y < 23 && x >= 18 && x < 23; };
-  auto isRim = [&](int32_t y, int32_t x) {
-    return !isHole(y, x) && y >= 16 && y < 24 && x >= 17 && x < 24;
-  };
-  auto lettered = [&](int32_t flat) {
-    return [=](int32_t y, int32_t x) { return isHole(y, x) ? 0 : flat; };
-  };
+  auto isRim = [&](int32_t y, int32_t x) { return !isHole(y, x) && y >= 16 && y < 24 && x >= 17 && x < 24; };
+  auto lettered = [&](int32_t flat) { return [=](int32_t y, int32_t x) { return isHole(y, x) ? 0 : flat; }; };
   auto mark = [&](TDrovixMangaScan& s) {
     for (int32_t y = 0; y < 40; ++y)
       for (int32_t x = 0; x < 40; ++x) {
