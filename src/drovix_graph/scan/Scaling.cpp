@@ -199,17 +199,24 @@ float TDrovixMangaScan::ComputeScale(int32_t minWidth, int32_t minHeight, int32_
   return s;
 }
 
+// The first scaling step of a page with corner marks deforms it through them
+// instead of resizing; a page is straightened once. False without marks.
+static bool StraightenOnce(TDrovixMangaScan& scan, int32_t newHeight, int32_t newWidth) {
+  if (!scan.CornersFound) return false;
+  ConsoleWrite(Format(Ru("(деформирую с масштабом %f.."), static_cast<double>(scan.Scale)));
+  scan.Deform(newHeight, newWidth);
+  ConsoleWriteRaw(".).");
+  scan.CornersFound = false;
+  return true;
+}
+
 void TDrovixMangaScan::ScaleTo(float f) {
   Scale = f;
   if (Height() > 0 && Width() > 0) {
     const int32_t newHeight = ScaledSide(TargetHeight, Scale);
     const int32_t newWidth = ScaledSide(TargetWidth, Scale);
-    if (CornersFound) {
-      ConsoleWrite(Format(Ru("(деформирую с масштабом %f.."), static_cast<double>(Scale)));
-      Deform(newHeight, newWidth);
-      ConsoleWriteRaw(".).");
-      CornersFound = false;  // a page is straightened once
-    } else if (std::fabs(static_cast<long double>(Scale) - 1) > 0.0001L) {
+    if (!StraightenOnce(*this, newHeight, newWidth) &&
+        std::fabs(static_cast<long double>(Scale) - 1) > 0.0001L) {
       ConsoleWrite(Format(Ru("(масштабирую в %f раза.."), static_cast<double>(Scale)));
       Resize(newHeight, newWidth);
       ConsoleWriteRaw(".).");
@@ -229,11 +236,8 @@ void TDrovixMangaScan::ScaleUpForWork(float s) {
   if (Height() > 0 && Width() > 0) {
     const int32_t newHeight = ScaledSide(TargetHeight, Scale);
     const int32_t newWidth = ScaledSide(TargetWidth, Scale);
-    if (CornersFound) {
-      ConsoleWrite(Format(Ru("(деформирую с масштабом %f.."), static_cast<double>(Scale)));
-      Deform(newHeight, newWidth);
-      ConsoleWriteRaw(".).");
-      CornersFound = false;
+    if (StraightenOnce(*this, newHeight, newWidth)) {
+      // straightened and scaled in one pass
     } else if (std::fabs(static_cast<long double>(Scale) - 2) > 0.001L) {
       // Also at exactly 1: the planes are resampled to their own size.
       ConsoleWrite(Format(Ru("(масштабирую в %f раза.."), static_cast<double>(Scale)));
