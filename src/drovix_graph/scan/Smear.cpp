@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "driver/Console.h"
@@ -244,6 +245,13 @@ class TSmearer {
   template <class MarkFailed>
   void Run(const TSmearParams& params, int32_t rayCount, long double meanContour, MarkFailed markFailed) {
     Prepare(params, rayCount, meanContour);
+    // Contour-limited targets whose rays met opaque points but all ended at
+    // a strong edge before collecting anything (over screen tone every
+    // opaque point is such an edge). They are refilled once the page is
+    // done, by the same rays without the edge stop, so that no pixel that
+    // collects here reads a different neighbourhood than it would without
+    // that second pass.
+    std::vector<std::pair<int32_t, int32_t>> edgeBound;
     int32_t done = 0;
     for (int32_t y = 0; y < height_; ++y) {
       const int32_t* transparency = transparency_[static_cast<size_t>(y)];
@@ -263,7 +271,7 @@ class TSmearer {
             CastRays<TRoutine::kContourGuided>(x, y, w, s);
             break;
           case TRoutine::kContourLimited:
-            CastRays<TRoutine::kContourLimited>(x, y, w, s);
+            if (CastRays<TRoutine::kContourLimited>(x, y, w, s) && w == 0) edgeBound.emplace_back(y, x);
             break;
         }
         if (w != 0) {
@@ -276,6 +284,15 @@ class TSmearer {
           done = 0;
         }
       }
+    }
+    // Row by row, in place: a later one may read an earlier one refilled.
+    // A target that collects nothing even so keeps the ERROR pattern.
+    for (const auto& [y, x] : edgeBound) {
+      long double w = 0;
+      std::array<long double, NP> s{};
+      CastRays<TRoutine::kContourLimited, false>(x, y, w, s);
+      if (w != 0)
+        for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
     }
   }
 
@@ -427,9 +444,10 @@ class TSmearer {
   // a strong edge (contour above 4 x the page mean). The colour-difference
   // stop of the contour-limited rays compares a point with the ray's first
   // opaque point only up to that point, where the difference is 0, so it
-  // never ends a ray and is left out.
-  template <TRoutine K>
-  void CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
+  // never ends a ray and is left out. Without edgeStop contour-limited rays
+  // ignore the contour plane. Returns whether any ray met an opaque point.
+  template <TRoutine K, bool edgeStop = true>
+  bool CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
     const float widthF = static_cast<float>(width_), heightF = static_cast<float>(height_);
     const int32_t lastRow = height_ - 1, lastColumn = width_ - 1;
     int32_t* const* transparency = transparency_.data();
@@ -439,6 +457,7 @@ class TSmearer {
     const long double xl = x, yl = y;
     long double nearest = maxSide_;  // G
     const size_t rays = sines_.size();
+    bool reached = false;
     for (size_t ray = 0; ray < rays; ++ray) {
       const long double sine = sines_[ray], cosine = cosines_[ray];
       long double first = maxSide_;  // F
@@ -458,6 +477,7 @@ class TSmearer {
         py = static_cast<float>(yl + r * cosine);
         TSample sample(py, px, lastRow, lastColumn);
         if (!sample.IsSource(transparency)) continue;
+        reached = true;
         if constexpr (K == TRoutine::kContourGuided) {
           const int32_t c = sample.Read(contours);
           if (!hit) {
@@ -466,7 +486,7 @@ class TSmearer {
           } else if (c < firstContour / kContourSpread || c > firstContour * kContourSpread) {
             break;
           }
-        } else if constexpr (K == TRoutine::kContourLimited) {
+        } else if constexpr (K == TRoutine::kContourLimited && edgeStop) {
           if (sample.Read(contours) > contourLimit_) break;
         }
         if (r < first) {
@@ -494,6 +514,7 @@ class TSmearer {
       }
       nearest = std::min(nearest, first);
     }
+    return reached;
   }
 
   const int32_t width_, height_;

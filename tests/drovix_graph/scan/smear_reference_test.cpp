@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <numbers>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "smear_fixture.h"
@@ -53,84 +54,92 @@ void ReferenceSmear(TDrovixMangaScan& s, const std::vector<TDrovixGraph*>& plane
   }
   auto isSource = [&](float py, float px) { return t.SmoothPixel(py, px) / 255.0L < 0.05L; };
 
-  for (int32_t y = 0; y < h; ++y)
-    for (int32_t x = 0; x < w; ++x) {
-      if (t.Pixel(y, x) <= 20) continue;
-      long double W = 0;
-      std::vector<long double> S(planes.size(), 0.0L);
-      if (m.kind == TReferenceMethod::kRow) {
-        if (x > 0 && x < w - 1) {
-          auto collect = [&](int32_t i) {
-            if (t.Pixel(y, i) >= 12.75) return;
-            const long double d = std::abs(x - i);
-            const long double wt = 1.0L / (d * d * d);
-            W += wt;
-            for (size_t p = 0; p < planes.size(); ++p) S[p] += planes[p]->Pixel(y, i) * wt;
-          };
-          for (int32_t i = x - 1; i >= 0; --i) collect(i);
-          for (int32_t i = x + 1; i < w; ++i) collect(i);
-        }
-      } else {
-        long double G = std::max(w, h);
-        const long double turn = m.kind == TReferenceMethod::kLimited ? 3 * angleStep : angleStep;
-        const long double tail = m.kind == TReferenceMethod::kLimited ? m.tail / 3.0L : m.tail;
-        for (long double a = 0; a < 2 * std::numbers::pi_v<long double>; a += turn) {
-          long double F = std::max(w, h);
-          long double rayW = 0;
-          std::vector<long double> rayS(planes.size(), 0.0L);
-          int32_t c0 = 0;
-          bool hit = false;
-          float px = x, py = y;
-          long double r = m.step;
-          while (0 < px && px < w && 0 < py && py < h && r < F + tail && r - G < m.reach) {
-            px = static_cast<float>(x + r * std::sin(a));
-            py = static_cast<float>(y + r * std::cos(a));
-            if (isSource(py, px)) {
-              const int32_t c = s.Contours->SmoothPixel(py, px);
-              if (m.kind == TReferenceMethod::kGuided) {
-                if (!hit) {
-                  c0 = c;
-                  hit = true;
-                } else if (c < c0 / 1.9L || c > c0 * 1.9L) {
-                  break;
-                }
-              }
-              if (m.kind == TReferenceMethod::kLimited && c > 4 * mean) break;
-              F = std::min(F, r);
-              const long double wt = m.cube ? 1.0L / (r * r * r) : 1.0L / std::exp(r);
-              rayW += wt;
-              for (size_t p = 0; p < planes.size(); ++p) rayS[p] += planes[p]->SmoothPixel(py, px) * wt;
-              if (m.kind == TReferenceMethod::kRays) {
-                W += wt;
-                for (size_t p = 0; p < planes.size(); ++p) S[p] += planes[p]->SmoothPixel(py, px) * wt;
+  // Contour-limited targets whose rays met opaque points but collected
+  // nothing: refilled after the page by the same rays without the edge stop.
+  std::vector<std::pair<int32_t, int32_t>> retry;
+  auto refill = [&](int32_t y, int32_t x, bool edgeStop) {
+    long double W = 0;
+    std::vector<long double> S(planes.size(), 0.0L);
+    bool reached = false;
+    if (m.kind == TReferenceMethod::kRow) {
+      if (x > 0 && x < w - 1) {
+        auto collect = [&](int32_t i) {
+          if (t.Pixel(y, i) >= 12.75) return;
+          const long double d = std::abs(x - i);
+          const long double wt = 1.0L / (d * d * d);
+          W += wt;
+          for (size_t p = 0; p < planes.size(); ++p) S[p] += planes[p]->Pixel(y, i) * wt;
+        };
+        for (int32_t i = x - 1; i >= 0; --i) collect(i);
+        for (int32_t i = x + 1; i < w; ++i) collect(i);
+      }
+    } else {
+      long double G = std::max(w, h);
+      const long double turn = m.kind == TReferenceMethod::kLimited ? 3 * angleStep : angleStep;
+      const long double tail = m.kind == TReferenceMethod::kLimited ? m.tail / 3.0L : m.tail;
+      for (long double a = 0; a < 2 * std::numbers::pi_v<long double>; a += turn) {
+        long double F = std::max(w, h);
+        long double rayW = 0;
+        std::vector<long double> rayS(planes.size(), 0.0L);
+        int32_t c0 = 0;
+        bool hit = false;
+        float px = x, py = y;
+        long double r = m.step;
+        while (0 < px && px < w && 0 < py && py < h && r < F + tail && r - G < m.reach) {
+          px = static_cast<float>(x + r * std::sin(a));
+          py = static_cast<float>(y + r * std::cos(a));
+          if (isSource(py, px)) {
+            reached = true;
+            const int32_t c = s.Contours->SmoothPixel(py, px);
+            if (m.kind == TReferenceMethod::kGuided) {
+              if (!hit) {
+                c0 = c;
+                hit = true;
+              } else if (c < c0 / 1.9L || c > c0 * 1.9L) {
+                break;
               }
             }
-            r += m.step;
+            if (m.kind == TReferenceMethod::kLimited && edgeStop && c > 4 * mean) break;
+            F = std::min(F, r);
+            const long double wt = m.cube ? 1.0L / (r * r * r) : 1.0L / std::exp(r);
+            rayW += wt;
+            for (size_t p = 0; p < planes.size(); ++p) rayS[p] += planes[p]->SmoothPixel(py, px) * wt;
+            if (m.kind == TReferenceMethod::kRays) {
+              W += wt;
+              for (size_t p = 0; p < planes.size(); ++p) S[p] += planes[p]->SmoothPixel(py, px) * wt;
+            }
           }
-          if (m.kind == TReferenceMethod::kGuided) {
-            if (r < F) F = r;
-            W += rayW * (r - F) * (r - F);
-            for (size_t p = 0; p < planes.size(); ++p) S[p] += rayS[p] * (r - F) * (r - F);
-          }
-          if (m.kind == TReferenceMethod::kLimited) {
-            W += rayW;
-            for (size_t p = 0; p < planes.size(); ++p) S[p] += rayS[p];
-          }
-          G = std::min(G, F);
+          r += m.step;
         }
-      }
-      if (W != 0) {
-        for (size_t p = 0; p < planes.size(); ++p)
-          planes[p]->Pixel(y, x) = static_cast<int32_t>(std::nearbyint(S[p] / W));
-      } else {
-        const int32_t bit = 255 * ErrorPatternBit(y, x);
-        planes[0]->Pixel(y, x) = bit;
-        if (colour) {
-          planes[1]->Pixel(y, x) = 0;
-          planes[2]->Pixel(y, x) = 255 - bit;
+        if (m.kind == TReferenceMethod::kGuided) {
+          if (r < F) F = r;
+          W += rayW * (r - F) * (r - F);
+          for (size_t p = 0; p < planes.size(); ++p) S[p] += rayS[p] * (r - F) * (r - F);
         }
+        if (m.kind == TReferenceMethod::kLimited) {
+          W += rayW;
+          for (size_t p = 0; p < planes.size(); ++p) S[p] += rayS[p];
+        }
+        G = std::min(G, F);
       }
     }
+    if (W != 0) {
+      for (size_t p = 0; p < planes.size(); ++p)
+        planes[p]->Pixel(y, x) = static_cast<int32_t>(std::nearbyint(S[p] / W));
+    } else if (edgeStop) {
+      const int32_t bit = 255 * ErrorPatternBit(y, x);
+      planes[0]->Pixel(y, x) = bit;
+      if (colour) {
+        planes[1]->Pixel(y, x) = 0;
+        planes[2]->Pixel(y, x) = 255 - bit;
+      }
+      if (m.kind == TReferenceMethod::kLimited && reached) retry.emplace_back(y, x);
+    }
+  };
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x)
+      if (t.Pixel(y, x) > 20) refill(y, x, true);
+  for (const auto& [y, x] : retry) refill(y, x, false);
 }
 
 constexpr int32_t kH = 48, kW = 64;
@@ -221,6 +230,46 @@ TEST(SmearReference, ColourPageMatchesThePlainRulesForEveryMethod) {
     EXPECT_EQ(Pixels(*fast), Pixels(*plain));
     EXPECT_EQ(Pixels(*fast->GreenPlane), Pixels(*plain->GreenPlane));
     EXPECT_EQ(Pixels(*fast->RedPlane), Pixels(*plain->RedPlane));
+  }
+}
+
+TEST(SmearReference, ScreenTonePageMatchesThePlainRules) {
+  // Strong dots everywhere: the contour-limited rays end at their first
+  // opaque point and the targets are refilled without the edge stop.
+  const auto dots = [](int32_t light, uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::vector<int32_t> v(kH * kW);
+    for (int32_t y = 0; y < kH; ++y)
+      for (int32_t x = 0; x < kW; ++x)
+        v[y * kW + x] = (x % 5 < 2 && y % 5 < 2 ? 10 : light) + static_cast<int32_t>(rng() % 9);
+    return v;
+  };
+  const auto mask = Mask();
+  for (TSmear method : {STRICKY, SPICKY, SSELECTIVE}) {
+    SCOPED_TRACE(method);
+    auto fast = GreyScan(kH, kW, From(dots(230, 5)));
+    auto plain = GreyScan(kH, kW, From(dots(230, 5)));
+    Load(*fast, mask);
+    Load(*plain, mask);
+    fast->SmearMethod = plain->SmearMethod = method;
+    SmearPrinting(*fast);
+    testing::internal::CaptureStdout();
+    ReferenceSmear(*plain, {plain.get()}, false);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Pixels(*fast), Pixels(*plain));
+
+    auto fastC = ColourScan(kH, kW, From(dots(200, 6)), From(dots(215, 7)), From(dots(240, 8)));
+    auto plainC = ColourScan(kH, kW, From(dots(200, 6)), From(dots(215, 7)), From(dots(240, 8)));
+    Load(*fastC, mask);
+    Load(*plainC, mask);
+    fastC->SmearMethod = plainC->SmearMethod = method;
+    SmearPrinting(*fastC);
+    testing::internal::CaptureStdout();
+    ReferenceSmear(*plainC, {plainC.get(), plainC->GreenPlane.get(), plainC->RedPlane.get()}, true);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Pixels(*fastC), Pixels(*plainC));
+    EXPECT_EQ(Pixels(*fastC->GreenPlane), Pixels(*plainC->GreenPlane));
+    EXPECT_EQ(Pixels(*fastC->RedPlane), Pixels(*plainC->RedPlane));
   }
 }
 

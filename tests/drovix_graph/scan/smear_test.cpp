@@ -189,5 +189,52 @@ TEST(Smear, ContourMethodsComputeContoursWithTheirRadius) {
   }
 }
 
+TEST(Smear, LetteringOverScreenToneIsRefilledWithoutTheErrorPattern) {
+  // Black dots on a light ground over the whole page: every opaque point
+  // lies on an edge stronger than 4 x the mean contour, so every ray of the
+  // contour-limited methods ends at its first opaque point. Such targets
+  // are refilled by the same rays without that stop, from the tone itself,
+  // so no value can exceed the light ground (the pattern would give 255).
+  auto dots = [](int32_t light) {
+    return [light](int32_t y, int32_t x) { return x % 4 < 2 && y % 4 < 2 ? 0 : light; };
+  };
+  auto letter = [](TDrovixMangaScan& s) {
+    for (int32_t y = 10; y < 20; ++y)
+      for (int32_t x = 12; x < 40; ++x)
+        if (x % 7 < 3 || y % 5 == 0) SetTransparency(s, y, x, 255);
+  };
+  for (TSmear method : {STRICKY, SPICKY, SSELECTIVE}) {
+    SCOPED_TRACE(method);
+    auto grey = GreyScan(30, 52, dots(220));
+    letter(*grey);
+    grey->SmearMethod = method;
+    SmearPrinting(*grey);
+    int32_t dark = 0;
+    for (int32_t y = 10; y < 20; ++y)
+      for (int32_t x = 12; x < 40; ++x) {
+        EXPECT_LE(grey->Pixel(y, x), 220) << y << "," << x;
+        dark += grey->Pixel(y, x) < 200;
+      }
+    EXPECT_GT(dark, 20);  // the dots carry on into the refill
+
+    // Colour alike; a target in row 0 is reached by no ray and still shows
+    // the pattern (blue 0, green 0, red 255).
+    auto colour = ColourScan(30, 52, dots(200), dots(210), dots(220));
+    letter(*colour);
+    SetTransparency(*colour, 0, 20, 255);
+    colour->SmearMethod = method;
+    SmearPrinting(*colour);
+    for (int32_t y = 10; y < 20; ++y)
+      for (int32_t x = 12; x < 40; ++x) {
+        EXPECT_LE(colour->RedPlane->Pixel(y, x), 200) << y << "," << x;
+        EXPECT_LE(colour->GreenPlane->Pixel(y, x), 210) << y << "," << x;
+        EXPECT_LE(colour->Pixel(y, x), 220) << y << "," << x;
+      }
+    EXPECT_EQ((std::vector<int32_t>{colour->Pixel(0, 20), colour->GreenPlane->Pixel(0, 20),
+                                    colour->RedPlane->Pixel(0, 20)}),
+              (std::vector<int32_t>{0, 0, 255}));
+  }
+}
+
 }  // namespace
 }  // namespace drovix::smear_test
