@@ -206,6 +206,7 @@ class TWordReader {
     w->VAlign = valign_;
     w->SizeFactor = sizeFactor_;
     w->FontScale = 1.0f;
+    w->IsPicture = true;
     w->AfterSpace = afterSpace_;
     w->Text = name;
     words_.Add(std::move(w));

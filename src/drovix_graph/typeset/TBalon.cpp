@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <utility>
 
 #include "driver/Console.h"
@@ -98,6 +99,7 @@ void TBalon::ParseText(const std::string& text, TArrayofFont& fonts, int32_t min
 
 void TBalon::SetPhrases(std::unique_ptr<TPhrases> phrases) {
   Phrases = std::move(phrases);
+  inks_.clear();
   measures_.clear();
   measured_.fill(false);
 }
@@ -125,7 +127,7 @@ const TBalon::TMeasure* TBalon::MeasuresFor(int32_t k, int32_t minSize, float sc
       m.lengthWith = p.Length(true);
       m.lengthWithout = p.Length(false);
       m.thickness = p.Thickness();
-      m.lineAdvance = Nearest(static_cast<long double>(p.LineStep()) * spacing);
+      m.lineAdvance = p.LineAdvance(spacing);
       m.space = Nearest(static_cast<long double>(m.thickness) / 2 * c);
       m.minSizeOk = p.CheckMinSize(minSize, scale);
     }
@@ -268,6 +270,89 @@ int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLo
   return static_cast<int32_t>(std::min<int64_t>(penalty, NoFit - 1));
 }
 
+const TBalon::TInk& TBalon::InkOf(int32_t i) {
+  const TPhrase& p = Phrases->Items(i);
+  if (p.Scale != inkScale_ || p.MinSize != inkMinSize_ ||
+      inks_.size() != static_cast<size_t>(Phrases->Count()) * TLoathingArray::Compressions * 2) {
+    inks_.clear();
+    inks_.resize(static_cast<size_t>(Phrases->Count()) * TLoathingArray::Compressions * 2);
+    inkScale_ = p.Scale;
+    inkMinSize_ = p.MinSize;
+  }
+  std::unique_ptr<TInk>& slot =
+      inks_[(static_cast<size_t>(i) * TLoathingArray::Compressions + static_cast<size_t>(p.Compression)) * 2 +
+            (p.EndsLine ? 1 : 0)];
+  if (!slot) {
+    slot = std::make_unique<TInk>();
+    const std::unique_ptr<TWord> drawn = p.Draw();
+    // Rows of a horizontal phrase cross its lines; the columns of a vertical
+    // one do, counted from the right in a right-to-left balloon.
+    const int32_t lines = vertical_ ? drawn->Width() : drawn->Height();
+    slot->from.assign(static_cast<size_t>(lines), INT32_MAX);
+    slot->to.assign(static_cast<size_t>(lines), INT32_MIN);
+    for (int32_t r = 0; r < drawn->Height(); ++r) {
+      const int32_t* row = drawn->RowPtr(r);
+      for (int32_t c = 0; c < drawn->Width(); ++c) {
+        if (row[c] >= 255) continue;
+        const int32_t line = !vertical_ ? r : hardcore_ ? lines - 1 - c : c;
+        const int32_t pos = vertical_ ? r : c;
+        int32_t& from = slot->from[static_cast<size_t>(line)];
+        int32_t& to = slot->to[static_cast<size_t>(line)];
+        from = std::min(from, pos);
+        to = std::max(to, pos);
+      }
+    }
+  }
+  return *slot;
+}
+
+bool TBalon::LosesInk() {
+  for (int32_t i = 0; i < Phrases->Count(); ++i) {
+    const TPhrase& p = Phrases->Items(i);
+    const TInk& ink = InkOf(i);
+    for (size_t b = 0; b < ink.from.size(); ++b) {
+      if (ink.from[b] > ink.to[b]) continue;
+      const int64_t line = int64_t{p.Y} + static_cast<int64_t>(b);
+      if (line < FirstLine || line > LastLine) return true;
+      const size_t l = static_cast<size_t>(line);
+      if (int64_t{p.X} + ink.from[b] < SpanFrom[l] || int64_t{p.X} + ink.to[b] > SpanTo[l]) return true;
+    }
+  }
+  return false;
+}
+
+bool TBalon::PlaceWithAllInk(int32_t& line, int32_t& k, const std::function<void(int32_t, int32_t)>& place) {
+  place(line, k);
+  if (!LosesInk()) return true;
+  // The cheapest layout would cut letters (the cells of a first line or of
+  // an enlarged word reach past the balloon): it is not chosen, and neither
+  // is any other that would; the next in the order of the search that keeps
+  // all its ink wins.
+  struct TCandidate {
+    int32_t cost, line, k;
+  };
+  std::vector<TCandidate> order;
+  for (int32_t r = FirstLine; r <= LastLine; ++r) {
+    for (int32_t c = TLoathingArray::Compressions - 1; c >= 0; --c) {
+      const int32_t cost = Loathing.Row(c)[r];
+      if (cost < NoFit && !(r == line && c == k)) order.push_back({cost, r, c});
+    }
+  }
+  Loathing.Row(k)[line] = NoFit;
+  std::stable_sort(order.begin(), order.end(),
+                   [](const TCandidate& a, const TCandidate& b) { return a.cost < b.cost; });
+  for (const TCandidate& c : order) {
+    place(c.line, c.k);
+    if (!LosesInk()) {
+      line = c.line;
+      k = c.k;
+      return true;
+    }
+    Loathing.Row(c.k)[c.line] = NoFit;
+  }
+  return false;
+}
+
 void TBalon::Typeset(const std::string& text, TArrayofFont& fonts, float deviationLoathing, float transitionLoathing,
                      float shortLineLoathing, float compressionLoathing, int32_t minHyphenLength, float spacing,
                      float initialScale, int32_t maxCompression, int32_t minFontSize, int32_t fontSize) {
@@ -319,9 +404,11 @@ void TBalon::Fit(float deviationLoathing, float transitionLoathing, float shortL
         }
       }
     }
-    if (best < NoFit) {
-      LayoutCost(bestLine, minFontSize, deviationLoathing, transitionLoathing, shortLineLoathing,
-                 compressionLoathing, spacing, bestK, s);
+    const auto place = [&](int32_t line, int32_t k) {
+      LayoutCost(line, minFontSize, deviationLoathing, transitionLoathing, shortLineLoathing, compressionLoathing,
+                 spacing, k, s);
+    };
+    if (best < NoFit && PlaceWithAllInk(bestLine, bestK, place)) {
       ChosenLine = bestLine;
       ChosenCompression = bestK;
       ChosenScale = s;

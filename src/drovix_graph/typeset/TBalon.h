@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,7 +66,8 @@ class TBalon : public TDrovixGraph {
                      float shortLineLoathing, float compressionLoathing, float spacing, int32_t k, float scale);
 
   // Parses text and fits it: every start line and every compression up to
-  // maxCompression is priced, the cheapest is rendered; when nothing fits
+  // maxCompression is priced, the cheapest that keeps all its ink inside
+  // the balloon is rendered; when nothing fits
   // the scale is divided by 1.17 (a "." per retry) until it fits or a word
   // falls below the minimum size (EDrovixError). An empty text does nothing.
   // Raises EDrovixError for a balloon without interior.
@@ -126,6 +128,27 @@ class TBalon : public TDrovixGraph {
   // the same words.
   const TMeasure* MeasuresFor(int32_t k, int32_t minSize, float scale, float spacing);
   [[noreturn]] void RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) const;
+
+  // The ink of a drawn phrase: for every line it crosses, counted from its
+  // Y, the first and last position holding a pixel darker than paper (from
+  // above to where the line holds none).
+  struct TInk {
+    std::vector<int32_t> from, to;
+  };
+  // The ink of phrase i as the last layout left it (its compression and
+  // line end), drawn once per scale and minimum size.
+  const TInk& InkOf(int32_t i);
+  // True when the layout in place would put ink of a phrase outside the
+  // balloon's interior, where it would be cut off.
+  bool LosesInk();
+  // Places the layout (line, k), the cheapest of the search, through place;
+  // if it loses ink, places the next ones in the order of the search until
+  // one keeps all its ink and leaves (line, k) naming it. False when none
+  // does; the layouts passed over are priced NoFit.
+  bool PlaceWithAllInk(int32_t& line, int32_t& k, const std::function<void(int32_t, int32_t)>& place);
+  std::vector<std::unique_ptr<TInk>> inks_;  // per phrase, compression and line end
+  float inkScale_ = 0;
+  int32_t inkMinSize_ = -1;
 
   std::vector<TMeasure> measures_;  // TLoathingArray::Compressions rows of one entry per phrase
   std::array<bool, TLoathingArray::Compressions> measured_{};

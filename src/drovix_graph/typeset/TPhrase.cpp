@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "drovix_graph/typeset/Nearest.h"
+#include "drovix_graph/typeset/TFont.h"
 
 namespace drovix {
 namespace {
@@ -17,6 +18,14 @@ int32_t Along(const TWord& w) {
 template <bool Vertical>
 int32_t Across(const TWord& w) {
   return Vertical ? w.Width() : w.Height();
+}
+// The sheet extent a word's size is measured on: the height of its cell for
+// letters, whichever way they are set (a font's size is the height of Ю,
+// never the width of a column of narrow letters), and the extent across
+// the line for a picture.
+template <bool Vertical>
+int32_t SizeAcross(const TWord& w) {
+  return Vertical && !w.IsPicture ? TFont::CellSize : Across<Vertical>(w);
 }
 
 }  // namespace
@@ -36,7 +45,7 @@ template <bool Vertical>
 bool TPhrase::CheckMinSizeOf(int32_t minSize, float scale) const {
   for (int32_t i = 0; i < Words.Count(); ++i) {
     const TWord& w = Words.Items(i);
-    if (Nearest(static_cast<long double>(scale) * w.SizeFactor * Across<Vertical>(w)) < minSize) {
+    if (Nearest(static_cast<long double>(scale) * w.SizeFactor * SizeAcross<Vertical>(w)) < minSize) {
       return false;
     }
   }
@@ -47,7 +56,7 @@ template <bool Vertical>
 int32_t TPhrase::WordLength(const TWord& w) const {
   const long double c = (100 - Compression) / 100.0L;
   const int32_t along = Along<Vertical>(w);
-  const int32_t across = Across<Vertical>(w);
+  const int32_t across = SizeAcross<Vertical>(w);
   const int32_t compressed =
       Nearest(static_cast<long double>(Scale) * w.SizeFactor * w.FontScale * along * c);
   const int32_t atMinSize =
@@ -104,27 +113,38 @@ bool TPhrase::CheckMinSize(int32_t minSize, float scale) const { return CheckMin
 int32_t TPhrase::Length(bool withHyphen) const { return LengthOf<false>(withHyphen); }
 int32_t TPhrase::Thickness() const { return ThicknessOf<false>(); }
 int32_t TPhrase::LineStep() const { return LineStepOf<false>(); }
+int32_t TPhrase::LineAdvance(float spacing) const {
+  return Nearest(static_cast<long double>(LineStep()) * spacing);
+}
 
 std::unique_ptr<TWord> TPhrase::Render() {
+  std::unique_ptr<TWord> out = Draw();
+  Words.Clear();
+  return out;
+}
+
+std::unique_ptr<TWord> TPhrase::Draw() const {
   auto out = std::make_unique<TWord>();
   out->SetSize(Thickness(), Length(EndsLine));
   out->FillWhite();
   int32_t x = 0;
   for (int32_t i = 0; i < Words.Count(); ++i) {
-    std::unique_ptr<TWord> w = Words.Release(i);
-    const int32_t width = WordLength<false>(*w);
-    const int32_t height = std::max(1, WordThickness<false>(*w));
-    w->Resize(height, width);
+    const TWord& w = Words.Items(i);
+    const int32_t width = WordLength<false>(w);
+    const int32_t height = std::max(1, WordThickness<false>(w));
     int32_t dy;
-    switch (w->VAlign) {
+    switch (w.VAlign) {
       case 0: dy = out->Height() - height; break;
       case 1: dy = 0; break;
       default: dy = (out->Height() - height) / 2; break;
     }
-    if (!w->IsHyphen || EndsLine) out->PasteDarker(*w, dy, x);
+    if (!w.IsHyphen || EndsLine) {
+      const std::unique_ptr<TDrovixGraph> scaled = w.Clone();
+      scaled->Resize(height, width);
+      out->PasteDarker(*scaled, dy, x);
+    }
     x += width;
   }
-  Words.Clear();
   return out;
 }
 

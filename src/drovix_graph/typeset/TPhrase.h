@@ -34,6 +34,8 @@ class TPhrase : public TObject {
   // is drawn only when the phrase ends its line. Rendering consumes the
   // words (the phrase is empty afterwards). The caller owns the result.
   virtual std::unique_ptr<TWord> Render();
+  // What Render draws, leaving the words in the phrase.
+  virtual std::unique_ptr<TWord> Draw() const;
   // Extent along the line, compressed but never below the length at the
   // minimum size; the final optional hyphen counts only with withHyphen.
   virtual int32_t Length(bool withHyphen) const;
@@ -41,6 +43,9 @@ class TPhrase : public TObject {
   virtual int32_t Thickness() const;
   // The line advance before spacing: the largest font size at this scale.
   virtual int32_t LineStep() const;
+  // The step from this phrase's line to the next one: LineStep widened by
+  // the line spacing.
+  virtual int32_t LineAdvance(float spacing) const;
 
   TWords Words;
   TJustify Justify = JCENTER;

@@ -2,33 +2,43 @@
 
 #include <algorithm>
 
+#include "drovix_graph/typeset/Nearest.h"
+
 namespace drovix {
 
 bool TVertPhrase::CheckMinSize(int32_t minSize, float scale) const { return CheckMinSizeOf<true>(minSize, scale); }
 int32_t TVertPhrase::Length(bool withHyphen) const { return LengthOf<true>(withHyphen); }
 int32_t TVertPhrase::Thickness() const { return ThicknessOf<true>(); }
-int32_t TVertPhrase::LineStep() const { return LineStepOf<true>(); }
+// Columns step by their own scaled width, so that the line spacing widens
+// the gap between them from nothing upward: neighbouring columns never
+// overlap, whatever share of its cell a font's Ю takes.
+int32_t TVertPhrase::LineStep() const { return ThicknessOf<true>(); }
+int32_t TVertPhrase::LineAdvance(float spacing) const {
+  return std::max(Thickness(), Nearest(static_cast<long double>(LineStep()) * spacing));
+}
 
-std::unique_ptr<TWord> TVertPhrase::Render() {
+std::unique_ptr<TWord> TVertPhrase::Draw() const {
   auto out = std::make_unique<TWord>();
   out->SetSize(std::max(1, Length(EndsLine)), std::max(1, Thickness()));
   out->FillWhite();
   int32_t y = 0;
   for (int32_t i = 0; i < Words.Count(); ++i) {
-    std::unique_ptr<TWord> w = Words.Release(i);
-    const int32_t width = std::max(1, WordThickness<true>(*w));
-    const int32_t height = WordLength<true>(*w);
-    w->Resize(height, width);
+    const TWord& w = Words.Items(i);
+    const int32_t width = std::max(1, WordThickness<true>(w));
+    const int32_t height = WordLength<true>(w);
     int32_t dx;
-    switch (w->VAlign) {
+    switch (w.VAlign) {
       case 0: dx = out->Width() - width; break;
       case 1: dx = 0; break;
       default: dx = (out->Width() - width) / 2; break;
     }
-    if (!w->IsHyphen || EndsLine) out->PasteDarker(*w, y, dx);
+    if (!w.IsHyphen || EndsLine) {
+      const std::unique_ptr<TDrovixGraph> scaled = w.Clone();
+      scaled->Resize(height, width);
+      out->PasteDarker(*scaled, y, dx);
+    }
     y += height;
   }
-  Words.Clear();
   return out;
 }
 

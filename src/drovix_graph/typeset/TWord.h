@@ -27,6 +27,8 @@ class TWord : public TDrovixGraph {
   bool EndsParagraph = false;
   // The hyphen of an optional hyphen: drawn only where a line breaks.
   bool IsHyphen = false;
+  // An inline picture, not letters: its size is its own raster's.
+  bool IsPicture = false;
   TJustify Justify = JCENTER;
   // 0 bottom, 1 top, anything else centre.
   uint8_t VAlign = 2;

@@ -87,9 +87,7 @@ TEST_F(TypesetBalloonTest, TextIsLaidIntoTheBalloon) {
 
 TEST_F(TypesetBalloonTest, TextChoosesTheDirectionOfItsColumns) {
   // One short and one long column: which side the short one stands on tells
-  // the direction. (The test font's letters are 10 of 32 pixels wide, and a
-  // vertical word's size is measured across its column: size 34 keeps them
-  // above the minimum.)
+  // the direction.
   const std::string text = Ru("а%Адвад%А");
   const struct {
     std::string prefix;
