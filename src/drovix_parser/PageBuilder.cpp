@@ -10,6 +10,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
@@ -37,8 +38,8 @@ std::string TemporaryBase(const std::string& outBase) {
 // Moves the finished temporary file over the output file. Raises with a
 // Russian message when the rename fails (the temporary file is removed).
 void Publish(const std::string& temporary, const std::string& target) {
-  if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-    std::remove(temporary.c_str());
+  if (std::rename(FileSystemName(temporary).c_str(), FileSystemName(target).c_str()) != 0) {
+    std::remove(FileSystemName(temporary).c_str());
     Raise(Format(Ru("Не удалось записать файл \"%s\"!"), target.c_str()));
   }
 }
@@ -101,7 +102,7 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
       try {
         scan.SaveBMP(temporary);
       } catch (...) {
-        std::remove(temporary.c_str());
+        std::remove(FileSystemName(temporary).c_str());
         throw;
       }
       Publish(temporary, target);
@@ -111,7 +112,7 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
       try {
         scan.SavePNG(temporary, page.PaletteDepth);  // appends ".png"
       } catch (...) {
-        std::remove((temporary + ".png").c_str());
+        std::remove(FileSystemName(temporary + ".png").c_str());
         throw;
       }
       Publish(temporary + ".png", outBase + ".png");

@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "drovix_graph/raster/FileSystemName.h"
+
 namespace drovix {
 
 std::string ExtractFilePath(std::string_view path) {
@@ -55,17 +57,18 @@ std::string CurrentFolder() {
 
 bool RegularFileExists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return ::stat(FileSystemName(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool FolderExists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return ::stat(FileSystemName(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {
   struct stat sa {}, sb {};
-  if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) return false;
+  if (::stat(FileSystemName(a).c_str(), &sa) != 0 || ::stat(FileSystemName(b).c_str(), &sb) != 0)
+    return false;
   return S_ISDIR(sa.st_mode) && S_ISDIR(sb.st_mode) && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }

@@ -13,6 +13,7 @@
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/FileSystemName.h"
 
 namespace drovix {
 namespace {
@@ -46,8 +47,9 @@ bool WriteAll(int fd, const std::string& data) {
 
 TBuildRecord::TBuildRecord(std::string fileName) : fileName_(std::move(fileName)) {
   struct stat st {};
-  if (::stat(fileName_.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-  std::ifstream in(fileName_, std::ios::binary);
+  const std::string onDisk = FileSystemName(fileName_);
+  if (::stat(onDisk.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  std::ifstream in(onDisk, std::ios::binary);
   if (!in) return;
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   LoadFromText(text);
@@ -155,11 +157,12 @@ void TBuildRecord::Save() const {
   const std::string text = AsText();
   const std::string failure =
       Format(Ru("Не удалось записать файл \"%s\"!"), fileName_.c_str());
+  const std::string onDisk = FileSystemName(fileName_);
   // A name of our own beside the record; O_EXCL never reuses a stranger's file.
   std::string tempName;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tempName = fileName_ + "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".tmp";
+    tempName = onDisk + "." + std::to_string(::getpid()) + "." + std::to_string(attempt) + ".tmp";
     fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
@@ -167,7 +170,7 @@ void TBuildRecord::Save() const {
   bool ok = WriteAll(fd, text);
   ok = (::fsync(fd) == 0) && ok;
   ok = (::close(fd) == 0) && ok;
-  if (!ok || ::rename(tempName.c_str(), fileName_.c_str()) != 0) {
+  if (!ok || ::rename(tempName.c_str(), onDisk.c_str()) != 0) {
     ::unlink(tempName.c_str());
     Raise(failure);
   }

@@ -10,6 +10,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/FileAge.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_parser/PageBuilder.h"
 #include "drovix_parser/ScriptEncoding.h"
@@ -53,7 +54,7 @@ TDrovixManga::TDrovixManga(const std::string& fileName) {
   const std::string path = ScriptFolder + ChangeFileExt(ExtractFileNamePart(fileName), ".manga");
   if (!RegularFileExists(path)) Raise(Format(Ru("Файл \"%s\" не существует!"), path.c_str()));
 
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FileSystemName(path), std::ios::binary);
   std::string bytes;
   if (in.is_open()) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (!in.is_open() || in.bad())

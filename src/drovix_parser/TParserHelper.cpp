@@ -8,6 +8,7 @@
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_parser/ScriptEncoding.h"
 #include "drovix_parser/TextHelpers.h"
 
@@ -64,9 +65,9 @@ void TParserHelper::PrepareScript(const std::string& text, const std::string& fi
 
 void TParserHelper::LoadScriptFile(const std::string& fileName) {
   std::error_code ec;
-  if (std::filesystem::is_directory(fileName, ec))
+  if (std::filesystem::is_directory(FileSystemName(fileName), ec))
     Raise(Format(Ru("\"%s\" - это папка, а не файл мангаскрипта!"), fileName.c_str()));
-  std::ifstream in(fileName, std::ios::binary);
+  std::ifstream in(FileSystemName(fileName), std::ios::binary);
   std::ostringstream data;
   if (in) data << in.rdbuf();
   if (!in || in.bad())

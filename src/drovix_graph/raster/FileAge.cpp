@@ -4,11 +4,13 @@
 
 #include <ctime>
 
+#include "drovix_graph/raster/FileSystemName.h"
+
 namespace drovix {
 
 int32_t FileAge(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  if (::stat(FileSystemName(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
   std::tm t{};
   const std::time_t mtime = st.st_mtime;
   if (::localtime_r(&mtime, &t) == nullptr) return -1;

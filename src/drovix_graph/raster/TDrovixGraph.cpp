@@ -10,6 +10,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/Bmp.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"
@@ -19,7 +20,7 @@ namespace {
 
 bool IsRegularFile(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return ::stat(FileSystemName(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 // Halves the row count: row i becomes the average of rows 2i and 2i + 1; an

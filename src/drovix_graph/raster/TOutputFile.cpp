@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <utility>
 
+#include "drovix_graph/raster/FileSystemName.h"
+
 namespace drovix {
 
-TOutputFile::TOutputFile(std::string path) : path_(std::move(path)) {
+TOutputFile::TOutputFile(std::string path) : path_(FileSystemName(path)) {
   temp_ = path_ + ".~" + std::to_string(static_cast<long>(::getpid()));
   f_ = std::fopen(temp_.c_str(), "wb");
 }

@@ -8,6 +8,7 @@
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 
 namespace drovix {
@@ -155,7 +156,8 @@ void ReadTGA(TDrovixGraph& raster, std::FILE* stream, const std::string& name) {
 
 void LoadTGA(TDrovixGraph& raster, const std::string& fileName) {
   const std::string path = fileName + ".tga";
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(FileSystemName(path).c_str(), "rb"),
+                                                    &std::fclose);
   if (!f) Raise(Format(Ru("Не удалось открыть файл \"%s\""), path.c_str()));
   ReadTGA(raster, f.get(), fileName);
 }

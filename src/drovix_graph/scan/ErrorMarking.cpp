@@ -8,6 +8,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -93,13 +94,13 @@ void TDrovixMangaScan::ReportError(TDrovixGraph& plane, int32_t threshold, const
   try {
     SaveBMP(temporary);
   } catch (...) {
-    std::remove(temporary.c_str());
+    std::remove(FileSystemName(temporary).c_str());
     Raise(saveFailed);
   }
   std::error_code ec;
-  std::filesystem::rename(temporary, target, ec);
+  std::filesystem::rename(FileSystemName(temporary), FileSystemName(target), ec);
   if (ec) {
-    std::remove(temporary.c_str());
+    std::remove(FileSystemName(temporary).c_str());
     Raise(saveFailed);
   }
   ConsoleWriteLine("OK.");

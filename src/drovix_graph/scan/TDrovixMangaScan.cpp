@@ -10,6 +10,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 
 namespace drovix {
@@ -17,7 +18,7 @@ namespace {
 
 bool IsFile(const std::string& path) {
   std::error_code ec;
-  return std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+  return std::filesystem::is_regular_file(std::filesystem::path(FileSystemName(path)), ec);
 }
 
 // A pixel of a corner mark is clearly blue.

@@ -12,6 +12,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/TOutputFile.h"
 #include "drovix_graph/raster/Tga.h"
@@ -276,7 +277,8 @@ void ReadPNG(TDrovixGraph& raster, std::FILE* stream, const std::string& display
 
 void LoadPNG(TDrovixGraph& raster, const std::string& fileName) {
   const std::string path = fileName + ".png";
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(FileSystemName(path).c_str(), "rb"),
+                                                    &std::fclose);
   if (!f) Raise(Format(Ru("Не удалось открыть файл \"%s\""), path.c_str()));
   RequireLibrary();
   ReadPNG(raster, f.get(), path);
