@@ -9,6 +9,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
+#include "drovix_graph/typeset/FontSheetMaker.h"
 #include "drovix_parser/TextHelpers.h"
 
 namespace drovix {
@@ -462,7 +463,9 @@ void TParamsContainer::ReadFontList(const std::string& text) {
     const std::string name = ExtractField(text, n, ",");
     if (name.empty()) break;
     if (n == 10) RaiseError(Ru("Разрешается не более десяти шрифтов!"));
-    SetFont(n, BaseFolder + name);
+    // A face file may also be given by its absolute path; sheet names are
+    // always taken from the script folder.
+    SetFont(n, IsFontFaceFile(name) && name[0] == '/' ? name : BaseFolder + name);
     ConsoleWriteRaw(".");
   }
   if (n < 3)

@@ -11,7 +11,7 @@
 #include "driver/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/png/PngSupport.h"
-#include "fontsheet/FontSheetMaker.h"
+#include "drovix_graph/typeset/FontSheetMaker.h"
 
 using namespace drovix;
 
@@ -62,13 +62,9 @@ int main(int argc, char** argv) {
   }
   try {
     const FontSheet sheet = MakeFontSheet(argv[1], options);
-    TDrovixGraph raster;
-    raster.SetSize(512, 512);
-    for (int y = 0; y < 512; ++y)
-      for (int x = 0; x < 512; ++x) raster.Pixel(y, x) = sheet.pixels[static_cast<size_t>(y) * 512 + x];
     LoadLibPng();
     const std::string out = argv[2];
-    raster.SavePNG(out, 8);
+    FontSheetRaster(sheet)->SavePNG(out, 8);
     ConsoleWriteLine(Format(Ru("Записан лист шрифта \"%s.png\": %d знаков, высота Ю %d пикс. (кегль %d), базовая линия %d."),
                             out.c_str(), sheet.drawn, sheet.refHeight, sheet.pixelSize, sheet.baseline));
     if (!sheet.clipped.empty()) {

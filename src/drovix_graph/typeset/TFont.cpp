@@ -6,6 +6,7 @@
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/typeset/FontSheetMaker.h"
 #include "drovix_graph/typeset/TWord.h"
 
 namespace drovix {
@@ -49,7 +50,11 @@ bool TFont::InNoKernSet(uint8_t c) {
 }
 
 void TFont::Load() {
-  std::unique_ptr<TDrovixGraph> sheet = TDrovixGraph::CreateFromFile<TDrovixGraph>(FileName);
+  // A TrueType/OpenType face becomes the very sheet drovix-fontsheet makes
+  // from it with its default size; anything else names a sheet picture.
+  std::unique_ptr<TDrovixGraph> sheet = IsFontFaceFile(FileName)
+                                            ? FontSheetRaster(MakeFontSheet(FileName, FontSheetOptions{}))
+                                            : TDrovixGraph::CreateFromFile<TDrovixGraph>(FileName);
   if (sheet->Width() != SheetSize || sheet->Height() != SheetSize) {
     Raise(Format(Ru("Ну ясным же русским языком говорилось -\n\rкартинка со шрифтом должна иметь "
                     "размер 512x512!\n\rА что мы имеем?.. Размер картинки \"%s\" - %dx%d!.."),

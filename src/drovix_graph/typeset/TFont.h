@@ -25,7 +25,8 @@ class TFont {
   static constexpr uint8_t ReferenceLetter = 222;
   static constexpr uint8_t NoBreakSpace = 160;
 
-  // Stores the sheet's base name; nothing is read until Load.
+  // Stores the sheet's base name (or a face's file name); nothing is read
+  // until Load.
   explicit TFont(std::string fileName);
   ~TFont();
   TFont(const TFont&) = delete;
@@ -33,8 +34,10 @@ class TFont {
 
   // Reads and measures the sheet: cuts codes 32..255 into glyphs, measures
   // the reference letter and sets FontScale, blanks the no-break space.
-  // Raises EDrovixError when the sheet cannot be read, is not 512 x 512, or
-  // its Ю is missing or under 9 rows tall.
+  // A FileName ending in .ttf, .otf or .ttc is a face, rasterised into its
+  // sheet first (FontSheetMaker.h). Raises EDrovixError when the sheet or
+  // face cannot be read, is not 512 x 512, or its Ю is missing or under 9
+  // rows tall.
   void Load();
 
   // Horizontal distance from the left edge of glyph a to that of glyph b.

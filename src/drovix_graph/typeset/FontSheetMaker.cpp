@@ -1,14 +1,17 @@
-#include "fontsheet/FontSheetMaker.h"
+#include "drovix_graph/typeset/FontSheetMaker.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <memory>
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/FileSystemName.h"
 
 namespace drovix {
 namespace {
@@ -38,9 +41,9 @@ bool MustFit(int code) {
 
 struct Glyph {
   bool present = false;
-  int top = 0;           // rows above the baseline (bitmap_top)
-  int inkLeft = 0;       // first bitmap column with ink
-  int inkWidth = 0;      // columns from inkLeft to the last inked column
+  int top = 0;       // rows above the baseline (bitmap_top)
+  int inkLeft = 0;   // first bitmap column with ink
+  int inkWidth = 0;  // columns from inkLeft to the last inked column
   int rows = 0;
   std::vector<uint8_t> coverage;  // rows x width
   int width = 0;
@@ -152,10 +155,14 @@ Fit Measure(const std::vector<Glyph>& glyphs) {
 }  // namespace
 
 FontSheet MakeFontSheet(const std::string& fontFile, const FontSheetOptions& options) {
+  const std::string onDisk = FileSystemName(fontFile);
+  struct stat st {};
+  if (::stat(onDisk.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    Raise(Format(Ru("Нет такого файла шрифта!\n\r(\"%s\")"), fontFile.c_str()));
   FtLibrary ft;
   FtFace face;
-  if (FT_New_Face(ft.lib, fontFile.c_str(), options.faceIndex, &face.face))
-    Raise(Format(Ru("Не могу открыть шрифт \"%s\": это не TrueType/OpenType файл, или его нет."),
+  if (FT_New_Face(ft.lib, onDisk.c_str(), options.faceIndex, &face.face))
+    Raise(Format(Ru("Не могу открыть шрифт \"%s\": это не TrueType/OpenType файл, или он повреждён."),
                  fontFile.c_str()));
   if (FT_Get_Char_Index(face.face, 0x042E) == 0 || FT_Get_Char_Index(face.face, 0x0430) == 0)
     Raise(Format(Ru("В шрифте \"%s\" нет кириллицы: из него не сделать русский шрифт."), fontFile.c_str()));
@@ -225,12 +232,35 @@ FontSheet MakeFontSheet(const std::string& fontFile, const FontSheetOptions& opt
           clipped = true;
           continue;
         }
-        sheet.pixels[static_cast<size_t>(cellTop + y) * kSheet + cellLeft + x] = static_cast<uint8_t>(255 - v);
+        sheet.pixels[static_cast<size_t>(cellTop + y) * kSheet + cellLeft + x] =
+            static_cast<uint8_t>(255 - v);
       }
     }
     if (clipped) sheet.clipped.push_back(code);
   }
   return sheet;
+}
+
+std::unique_ptr<TDrovixGraph> FontSheetRaster(const FontSheet& sheet) {
+  auto raster = std::make_unique<TDrovixGraph>();
+  raster->SetSize(kSheet, kSheet);
+  for (int y = 0; y < kSheet; ++y) {
+    int32_t* row = raster->RowPtr(y);
+    for (int x = 0; x < kSheet; ++x) row[x] = sheet.pixels[static_cast<size_t>(y) * kSheet + x];
+  }
+  raster->BlackLevel = 0;
+  raster->WhiteLevel = 255;
+  return raster;
+}
+
+bool IsFontFaceFile(const std::string& name) {
+  const size_t slash = name.rfind('/');
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && slash > dot)) return false;
+  std::string ext = name.substr(dot);
+  for (char& c : ext)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return ext == ".ttf" || ext == ".otf" || ext == ".ttc";
 }
 
 }  // namespace drovix
