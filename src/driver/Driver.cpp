@@ -39,6 +39,9 @@ void WriteUsage() {
       "        и обработка тоже замедляется раз в n-дцать...)",
       "    -x  не пытаться использовать библиотеку LibPng",
       "        (работа с файлами формата *.png станет невозможной)",
+      "    -p  ничего не собирать, а только показать разметку: для каждой",
+      "        страницы записать в выходную папку <страница>.markup.png",
+      "        и перечислить найденные в разметке проблемы",
       "",
       "Подробные описание мангаязыка и инструкция",
       "  лежат в Интернете, по адресу",
@@ -101,9 +104,11 @@ int RunDriver(int argc, char** argv) {
     return 0;
   }
 
+  bool markupProblems = false;
   try {
     auto manga = std::make_unique<TDrovixManga>(CommandLine()[0]);
     manga->Run();
+    markupProblems = manga->PreviewProblemPages > 0;
     manga.reset();  // writes the build record
   } catch (const std::bad_alloc&) {
     return ReportCrash(Ru("Не хватило памяти."));
@@ -119,7 +124,7 @@ int RunDriver(int argc, char** argv) {
     ConsoleWriteLine(Ru("Жми ENTER шоб закрыть."));
     WaitForEnter();
   }
-  return 0;
+  return markupProblems ? 1 : 0;
 }
 
 }  // namespace drovix

@@ -7,7 +7,8 @@
 namespace drovix {
 
 // Runs the whole program; returns the process status: 0 after a successful
-// run or the usage text, 1 after the crash report.
+// run or the usage text, 1 after the crash report or a markup preview (-p)
+// that found a problem.
 int RunDriver(int argc, char** argv);
 
 // The crash exclamations, separated by '~'.

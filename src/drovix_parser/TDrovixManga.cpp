@@ -12,6 +12,7 @@
 #include "drovix_graph/raster/FileAge.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/png/PngSupport.h"
+#include "drovix_parser/MarkupPreview.h"
 #include "drovix_parser/PageBuilder.h"
 #include "drovix_parser/ScriptEncoding.h"
 #include "drovix_parser/ScriptPaths.h"
@@ -47,6 +48,7 @@ TDrovixManga::TDrovixManga(const std::string& fileName) {
     Quality = HasCommandLineKey("-r") ? 1 : 0;
     SmearPower = 25;
   }
+  Preview = HasCommandLineKey("-p");
 
   ScriptFolder = ExtractFilePath(fileName);
   if (ScriptFolder.empty() || ScriptFolder[0] != '/') ScriptFolder = CurrentFolder() + ScriptFolder;
@@ -87,6 +89,10 @@ void TDrovixManga::Run() {
   ConsoleWrite(Ru("\n\r\n\rПРОВЕРЯЮ ") + UpperCaseCyr(ExtractFileNamePart(ScriptFileName)) + " ..");
   CheckPass();
   LoadFonts();
+  if (Preview) {
+    PreviewProblemPages = PreviewPages(*this);
+    return;  // runCompleted_ stays false: the record is not written
+  }
   BuildPages();
   runCompleted_ = true;
   SaveBuildRecord();

@@ -42,9 +42,14 @@ class TDrovixManga : public TParamsContainer {
   // Page descriptions in script order; each is freed right after its build.
   std::vector<std::unique_ptr<TDrovixMangaPage>> Pages;
   int32_t Quality = 0;  // -1 draft, 0 normal, 1 release
+  // Key -p: Run writes a markup preview of every page instead of building.
+  bool Preview = false;
+  // After a preview run: how many pages had a problem in their markup.
+  int32_t PreviewProblemPages = 0;
 
   // Check pass over the whole script, then the fonts, then every page.
-  // Writes the build record at its end.
+  // Writes the build record at its end. With Preview, writes the markup
+  // previews instead (PreviewPages) and leaves the build record alone.
   void Run();
   // The first step of Run alone: reads the whole script up to КОНЕЦ(),
   // applies the head commands and parses every page description into Pages.

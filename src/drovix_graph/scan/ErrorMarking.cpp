@@ -1,6 +1,7 @@
 // Error marking: a failure tied to a place on the page stamps that place with
 // a tiled "ERROR" pattern, pales the rest, saves the half-done page as
 // "_error.bmp" beside the scans and then raises the failure.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -82,6 +83,18 @@ void TDrovixColorMangaScan::MarkErrorArea(TDrovixGraph& plane, int32_t threshold
 }
 
 void TDrovixMangaScan::ReportError(TDrovixGraph& plane, int32_t threshold, const std::string& message) {
+  if (PreviewOnly) {
+    // The preview draws the place itself and must leave no file behind.
+    ErrorRegion = NewPlane();
+    const int32_t h = std::min(Height(), plane.Height());
+    const int32_t w = std::min(Width(), plane.Width());
+    for (int32_t y = 0; y < h; ++y) {
+      const int32_t* from = plane.RowPtr(y);
+      int32_t* to = ErrorRegion->RowPtr(y);
+      for (int32_t x = 0; x < w; ++x) to[x] = from[x] > threshold ? 1 : 0;
+    }
+    Raise(message);
+  }
   MarkErrorArea(plane, threshold);
   ConsoleWrite(Ru(".сохраняю \"_error.bmp\"..."));
 

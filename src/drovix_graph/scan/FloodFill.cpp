@@ -21,8 +21,6 @@ namespace {
 
 // A level must be held by this many pixels...
 constexpr int32_t kMinLevelPixels = 30;
-// ...and be at least this strong.
-constexpr int32_t kMinMarkupStrength = 30;
 // Weaker markup is not part of any region.
 constexpr int32_t kRimThreshold = 5;
 // A sound spans markup up to this much below its level.
@@ -41,27 +39,6 @@ struct Offset {
 };
 constexpr std::array<Offset, 4> kBalloonOrder = {{{-1, 0}, {1, 0}, {0, -1}, {0, 1}}};
 constexpr std::array<Offset, 4> kSoundOrder = {{{-1, 0}, {0, -1}, {1, 0}, {0, 1}}};
-
-// The highest markup value held by at least kMinLevelPixels pixels, counting
-// down from 255; a result below kMinMarkupStrength means none was found.
-int32_t FindMarkupLevel(const TDrovixGraph& plane) {
-  std::array<int32_t, 256> histogram{};
-  const int32_t h = plane.Height();
-  const int32_t w = plane.Width();
-  for (int32_t y = 0; y < h; ++y) {
-    const int32_t* row = plane.RowPtr(y);
-    for (int32_t x = 0; x < w; ++x) {
-      const int32_t v = row[x];
-      if (v >= 0 && v <= 255) ++histogram[static_cast<size_t>(v)];
-    }
-  }
-  int32_t level = 255;
-  while (histogram[static_cast<size_t>(level)] < kMinLevelPixels) {
-    --level;
-    if (level < kMinMarkupStrength) break;
-  }
-  return level;
-}
 
 std::vector<int32_t*> RowPointers(TDrovixGraph& plane) {
   std::vector<int32_t*> rows(static_cast<size_t>(plane.Height()));
@@ -109,10 +86,29 @@ void DepthFirst(TDrovixMangaScan& scan, std::vector<FillFrame>& stack, const std
 
 }  // namespace
 
+int32_t MarkupLevelOf(const TDrovixGraph& plane) {
+  std::array<int32_t, 256> histogram{};
+  const int32_t h = plane.Height();
+  const int32_t w = plane.Width();
+  for (int32_t y = 0; y < h; ++y) {
+    const int32_t* row = plane.RowPtr(y);
+    for (int32_t x = 0; x < w; ++x) {
+      const int32_t v = row[x];
+      if (v >= 0 && v <= 255) ++histogram[static_cast<size_t>(v)];
+    }
+  }
+  int32_t level = 255;
+  while (histogram[static_cast<size_t>(level)] < kMinLevelPixels) {
+    --level;
+    if (level < kMinMarkupStrength) break;
+  }
+  return level;
+}
+
 void TDrovixMangaScan::FindNextBalloon() {
   ++BalloonNumber;
   FillMask->ZeroAll();
-  MarkupLevel = FindMarkupLevel(*RedMarkup);
+  MarkupLevel = MarkupLevelOf(*RedMarkup);
   if (MarkupLevel < kMinMarkupStrength) {
     ReportError(*RedMarkup, kRimThreshold,
                 Format(Ru("Балон №%d не найден, или недостаточно красный.\n\r"
@@ -159,7 +155,7 @@ void TDrovixMangaScan::FindNextSound() {
   ++SoundNumber;
   // The text being laid in is already in FillMask.
   if (TextMode) return;
-  MarkupLevel = FindMarkupLevel(*GreenMarkup);
+  MarkupLevel = MarkupLevelOf(*GreenMarkup);
   if (MarkupLevel < kMinMarkupStrength) {
     ReportError(*GreenMarkup, kRimThreshold,
                 Format(Ru("Звук №%d не найден, или недостаточно зелёный.\n\r"

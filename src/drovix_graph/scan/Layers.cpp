@@ -297,26 +297,41 @@ void ComputeInnerDistances(TDrovixMangaScan& scan) {
 
 }  // namespace
 
-void TDrovixMangaScan::RenderLayers(const std::string& description) {
-  const std::vector<TLayer> layers = ParseLayers(description, Scale);
-  FindNextSound();
+namespace {
+
+// Draws the layers into the region FindNextSound (or a text laid in) has
+// left in FillMask.
+void DrawLayers(TDrovixMangaScan& scan, const std::vector<TLayer>& layers) {
   const int32_t last = layers.empty() ? 0 : layers.back().Thickness;
   // trunc(C_last + 2) pixels, with C_last in hundredths.
-  ExtendDistanceField(*this, (last + 200) / 100);
-  if (!layers.empty() && layers.front().Thickness < 0) ComputeInnerDistances(*this);
+  ExtendDistanceField(scan, (last + 200) / 100);
+  if (!layers.empty() && layers.front().Thickness < 0) ComputeInnerDistances(scan);
 
-  const size_t slash = FileName.rfind('/');
-  const std::string folder = slash == std::string::npos ? std::string() : FileName.substr(0, slash + 1);
+  const size_t slash = scan.FileName.rfind('/');
+  const std::string folder =
+      slash == std::string::npos ? std::string() : scan.FileName.substr(0, slash + 1);
   // From the outermost layer inwards, so the first layer ends on top.
   for (size_t k = layers.size(); k-- > 0;) {
     const TLayer& layer = layers[k];
     const float thickness = static_cast<float>(layer.Thickness / 100.0L);
     const float blur = static_cast<float>(layer.Blur / 100.0L);
     if (layer.Text[0] == '%')
-      DrawLayerColour(layer.Colour, thickness, blur);
+      scan.DrawLayerColour(layer.Colour, thickness, blur);
     else
-      DrawLayerTexture(folder + layer.Text, thickness, blur);
+      scan.DrawLayerTexture(folder + layer.Text, thickness, blur);
   }
+}
+
+}  // namespace
+
+void TDrovixMangaScan::RenderLayers(const std::string& description) {
+  const std::vector<TLayer> layers = ParseLayers(description, Scale);
+  FindNextSound();
+  DrawLayers(*this, layers);
+}
+
+void TDrovixMangaScan::DrawSoundLayers(const std::string& description) {
+  DrawLayers(*this, ParseLayers(description, Scale));
 }
 
 void TDrovixMangaScan::DrawLayerColour(int32_t colour, float thickness, float blur) {
@@ -498,6 +513,18 @@ void TDrovixColorMangaScan::ApplyBackground(int32_t colour, const std::string& s
   Smear();
 }
 
+void TDrovixMangaScan::ClearBalloonMarkup(const TDrovixGraph& balloon) {
+  const int32_t h = Height(), w = Width();
+  const int32_t y0 = std::max(0, -MinY), y1 = std::min(balloon.Height(), h - MinY);
+  const int32_t x0 = std::max(0, -MinX), x1 = std::min(balloon.Width(), w - MinX);
+  for (int32_t y = y0; y < y1; ++y) {
+    const int32_t* src = balloon.RowPtr(y);
+    int32_t* red = RedMarkup->RowPtr(MinY + y);
+    for (int32_t x = x0; x < x1; ++x)
+      if (src[x] >= 0) red[MinX + x] = 0;
+  }
+}
+
 void TDrovixMangaScan::LayText(TDrovixGraph& balloon, int32_t background, const std::string& smearList,
                                const std::string& textStyle) {
   TextMode = true;
@@ -517,15 +544,14 @@ void TDrovixMangaScan::LayText(TDrovixGraph& balloon, int32_t background, const 
   for (int32_t y = y0; y < y1; ++y) {
     const int32_t* src = balloon.RowPtr(y);
     int32_t* mask = FillMask->RowPtr(MinY + y);
-    int32_t* red = RedMarkup->RowPtr(MinY + y);
     for (int32_t x = x0; x < x1; ++x) {
       const int32_t v = src[x];
       if (v < 0) continue;
       // round(v * 100 / 255); no value falls on a half.
       mask[MinX + x] = static_cast<int32_t>((static_cast<int64_t>(v) * 200 + 255) / 510);
-      red[MinX + x] = 0;
     }
   }
+  ClearBalloonMarkup(balloon);
 
   ApplyBackground(background, smearList);
 

@@ -13,6 +13,8 @@
 
 namespace drovix {
 
+class TBalon;
+
 // Text-removal methods, in this order.
 enum TSmear : uint8_t { SDRAFT, SSIMPLE, SHARD, SCIRCULAR, SSMARTER, STRICKY, SPICKY, SSELECTIVE };
 
@@ -27,6 +29,13 @@ using TCornerMarkup = std::array<TCorner, 3>;
 inline constexpr int32_t kFillOutside = 2147483647;
 // Deepest nesting of a flood fill before it is taken for glued markings.
 inline constexpr int32_t kMaxFillDepth = 170000;
+
+// The weakest markup that still makes a balloon or a sound.
+inline constexpr int32_t kMinMarkupStrength = 30;
+// The level the next balloon or sound search takes from a markup plane: the
+// highest value held by at least 30 pixels, counting down from 255. Below
+// kMinMarkupStrength when the plane holds no further region.
+int32_t MarkupLevelOf(const TDrovixGraph& plane);
 
 // The tiled ERROR pattern (8 rows x 32 columns) that stamps failed places:
 // 1 where (y mod 8, x mod 32) is a letter pixel, else 0. REQUIRES: y, x >= 0.
@@ -57,6 +66,11 @@ class TDrovixMangaScan : public TDrovixGraph {
   TSmear SmearMethod = STRICKY;
   int32_t SmearPower = 25;
   int32_t FillDepth = 0;
+  // Set by the markup preview: a failure tied to a place then neither marks
+  // the page nor saves "_error.bmp"; ReportError keeps the place in
+  // ErrorRegion (1 inside, 0 elsewhere) and raises the bare message.
+  bool PreviewOnly = false;
+  std::unique_ptr<TDrovixGraph> ErrorRegion;
 
   // --- loading and markup (markup detection) ---
   void SplitLayers() override;
@@ -71,8 +85,8 @@ class TDrovixMangaScan : public TDrovixGraph {
   // --- contours and error marking ---
   virtual void ComputeContours(int32_t radius);
   virtual void MarkErrorArea(TDrovixGraph& plane, int32_t threshold);
-  // Marks the region of plane above threshold, saves "<page>_error.bmp",
-  // raises EDrovixError with the message.
+  // Marks the region of plane above threshold, saves "_error.bmp" beside
+  // the scan, raises EDrovixError with the message (see PreviewOnly).
   [[noreturn]] void ReportError(TDrovixGraph& plane, int32_t threshold, const std::string& message);
 
   // --- text removal ---
@@ -101,7 +115,10 @@ class TDrovixMangaScan : public TDrovixGraph {
   virtual void Deform(int32_t newHeight, int32_t newWidth);
 
   // --- sound rendering and text laying ---
+  // Finds the next sound (FindNextSound) and draws its layers into it.
   void RenderLayers(const std::string& description);
+  // The drawing half of RenderLayers alone, for a sound already found.
+  void DrawSoundLayers(const std::string& description);
   virtual void DrawLayerColour(int32_t colour, float thickness, float blur);
   virtual void DrawLayerTexture(const std::string& fileName, float thickness, float blur);
   virtual void ApplyBackground(int32_t colour, const std::string& smearList);
@@ -110,6 +127,12 @@ class TDrovixMangaScan : public TDrovixGraph {
                const std::string& textStyle);
 
   // --- balloon typesetting ---
+  // The balloon the typesetting fits the text into, of the kind the text
+  // asks for, shaped from the region FindNextBalloon left in FillMask.
+  std::unique_ptr<TBalon> NewBalloon(const std::string& text, bool hardcore) const;
+  // Clears the red markup under the balloon's shape (placed at MinY, MinX),
+  // as laying its text in does, so the next search finds the next balloon.
+  void ClearBalloonMarkup(const TDrovixGraph& balloon);
   void TypesetBalloon(const std::string& text, TArrayofFont& fonts, const std::string& smearList,
                       float deviationLoathing, float transitionLoathing, float shortLineLoathing,
                       float compressionLoathing, int32_t minHyphenLength, float spacing,

@@ -14,11 +14,7 @@
 
 namespace drovix {
 
-void TDrovixMangaScan::TypesetBalloon(const std::string& text, TArrayofFont& fonts, const std::string& smearList,
-                                      float deviationLoathing, float transitionLoathing, float shortLineLoathing,
-                                      float compressionLoathing, int32_t minHyphenLength, float spacing,
-                                      const std::string& textStyle, int32_t background, bool hardcore,
-                                      int32_t maxCompression, int32_t minFontSize, int32_t fontSize) {
+std::unique_ptr<TBalon> TDrovixMangaScan::NewBalloon(const std::string& text, bool hardcore) const {
   std::unique_ptr<TBalon> balloon;
   if (hardcore || text.find(Ru("%Х")) != std::string::npos) {
     balloon = TBalon::Create<THardcoreBAlon>(*FillMask, MaxX, MaxY, MinX, MinY);
@@ -28,6 +24,15 @@ void TDrovixMangaScan::TypesetBalloon(const std::string& text, TArrayofFont& fon
     balloon = TBalon::Create<TBalon>(*FillMask, MaxX, MaxY, MinX, MinY);
   }
   balloon->Number = BalloonNumber;
+  return balloon;
+}
+
+void TDrovixMangaScan::TypesetBalloon(const std::string& text, TArrayofFont& fonts, const std::string& smearList,
+                                      float deviationLoathing, float transitionLoathing, float shortLineLoathing,
+                                      float compressionLoathing, int32_t minHyphenLength, float spacing,
+                                      const std::string& textStyle, int32_t background, bool hardcore,
+                                      int32_t maxCompression, int32_t minFontSize, int32_t fontSize) {
+  const std::unique_ptr<TBalon> balloon = NewBalloon(text, hardcore);
 
   bool failed = false;
   std::string failure;
