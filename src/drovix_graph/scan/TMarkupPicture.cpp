@@ -118,7 +118,7 @@ void TMarkupPicture::Line(int32_t y0, int32_t x0, int32_t y1, int32_t x1, const 
 }
 
 int32_t TMarkupPicture::Label(TFont& font, const std::string& text, int32_t y, int32_t x, int32_t maxWidth,
-                              const uint8_t* colour) {
+                              const uint8_t* colour, bool above) {
   std::string printable;
   for (const char c : text) printable += static_cast<uint8_t>(c) < 32 ? ' ' : c;
   const std::unique_ptr<TWord> word = font.MakeWord(printable);
@@ -133,6 +133,8 @@ int32_t TMarkupPicture::Label(TFont& font, const std::string& text, int32_t y, i
   word->Resize(th, tw);
   const int32_t bw = tw + 2 * pad;
   const int32_t bh = th + 2 * pad;
+  // Above the place when there is room, so the label hides little of it.
+  if (above && y - bh >= 0) y -= bh;
   x = std::max(0, std::min(x, width_ - bw));
   y = std::max(0, std::min(y, height_ - bh));
   for (int32_t r = 0; r < bh; ++r)
@@ -195,10 +197,11 @@ void TMarkupPicture::Render(TFont* font) {
   if (font == nullptr) return;
   for (const TRegion& region : regions_)
     if (!region.Empty)
-      Label(*font, region.Label, region.MinY, region.MinX, std::max(width_ / 2, 40), KindColour(region.Kind));
+      Label(*font, region.Label, region.MinY, region.MinX, std::max(width_ / 2, 40), KindColour(region.Kind),
+            true);
   int32_t y = unit_;
   for (const std::string& note : notes_)
-    y += Label(*font, note, y, unit_, width_ - 2 * unit_, kProblemColour) + unit_;
+    y += Label(*font, note, y, unit_, width_ - 2 * unit_, kProblemColour, false) + unit_;
 }
 
 void TMarkupPicture::Save(const std::string& fileBase, TFont* font) {

@@ -56,10 +56,11 @@ class TMarkupPicture {
   void Blend(int32_t y, int32_t x, const uint8_t* colour, int32_t percent);
   void Put(int32_t y, int32_t x, const uint8_t* colour);
   void Line(int32_t y0, int32_t x0, int32_t y1, int32_t x1, const uint8_t* colour);
-  // The text in a framed white box with its top-left corner at (y, x), kept
-  // on the page; at most maxWidth pixels wide. Returns the box height.
+  // The text in a framed white box with its top-left corner at (y, x), or
+  // its bottom-left corner there when above and it fits, kept on the page;
+  // at most maxWidth pixels wide. Returns the box height.
   int32_t Label(TFont& font, const std::string& text, int32_t y, int32_t x, int32_t maxWidth,
-                const uint8_t* colour);
+                const uint8_t* colour, bool above);
 
   int32_t width_ = 0;
   int32_t height_ = 0;
