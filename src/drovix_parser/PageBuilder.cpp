@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -11,6 +12,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
+#include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
@@ -36,12 +38,21 @@ std::string TemporaryBase(const std::string& outBase) {
 }
 
 // Moves the finished temporary file over the output file. Raises with a
-// Russian message when the rename fails (the temporary file is removed).
+// Russian message naming the file and the cause when the rename fails (the
+// temporary file is removed).
 void Publish(const std::string& temporary, const std::string& target) {
+  errno = 0;
   if (std::rename(FileSystemName(temporary).c_str(), FileSystemName(target).c_str()) != 0) {
+    const int error = errno;
     std::remove(FileSystemName(temporary).c_str());
-    Raise(Format(Ru("Не удалось записать файл \"%s\"!"), target.c_str()));
+    RaiseWriteFailure(Format(Ru("Не удалось записать файл \"%s\""), target.c_str()), error);
   }
+}
+
+// A page that cannot be saved is reported under its own file name, not the
+// temporary one it is written as, with the cause.
+[[noreturn]] void RaiseSaveFailure(const char* format, const std::string& target, const EWriteFailure& e) {
+  throw EWriteFailure(Format(Ru("Упала процедура записи %s файла \"%s\""), format, target.c_str()), e.Cause());
 }
 
 void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
@@ -101,6 +112,9 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
       const std::string target = ChangeFileExt(outBase, ".bmp");
       try {
         scan.SaveBMP(temporary);
+      } catch (const EWriteFailure& e) {
+        std::remove(FileSystemName(temporary).c_str());
+        RaiseSaveFailure("BMP", target, e);
       } catch (...) {
         std::remove(FileSystemName(temporary).c_str());
         throw;
@@ -111,6 +125,9 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
       ConsoleWrite(Ru(".сохраняю"));
       try {
         scan.SavePNG(temporary, page.PaletteDepth);  // appends ".png"
+      } catch (const EWriteFailure& e) {
+        std::remove(FileSystemName(temporary + ".png").c_str());
+        RaiseSaveFailure("PNG", outBase + ".png", e);
       } catch (...) {
         std::remove(FileSystemName(temporary + ".png").c_str());
         throw;

@@ -85,7 +85,15 @@ void TDrovixMangaPage::ApplyPageEntry(TCommand command, const TStringListWithIDs
     text += block.Strings(i);
     text += '\n';
   }
+  // A runaway text is refused before it is even normalized, and again in
+  // its final form (line breaks become tags): it could never be fitted, only
+  // eat memory and time.
+  const int32_t number = static_cast<int32_t>(Balons.size()) + 1;
+  std::string lengthError = BalloonTextLengthError(text, number);
+  if (!lengthError.empty()) RaiseError(lengthError);
   Balons.push_back(ParseBalloonText(text));
+  lengthError = BalloonTextLengthError(Balons.back(), number);
+  if (!lengthError.empty()) RaiseError(lengthError);
   // A tag or digit selecting a font slot that ШРИФТ() left empty is refused
   // now, before any page is built.
   const std::string slotError = FontSlotError(Balons.back(), Manga.Fonts);

@@ -143,9 +143,11 @@ struct TRun {
 };
 
 // Runs the program with the arguments (each passed as one word) in folder,
-// standard input empty.
-inline TRun RunDrovix(const std::string& folder, const std::vector<std::string>& args) {
-  std::string command = "cd '" + folder + "' && '" DROVIX_BINARY "'";
+// standard input empty. prefix is put before the program in the shell
+// command (a limit, or a change of user).
+inline TRun RunDrovix(const std::string& folder, const std::vector<std::string>& args,
+                      const std::string& prefix = "") {
+  std::string command = "cd '" + folder + "' && " + prefix + "'" DROVIX_BINARY "'";
   for (const std::string& a : args) command += " '" + a + "'";
   command += " </dev/null 2>&1";
   TRun run;

@@ -6,6 +6,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/TOutputFile.h"
+#include "drovix_graph/raster/WriteFailure.h"
 
 namespace drovix {
 namespace {
@@ -18,9 +19,10 @@ void Put32(std::vector<uint8_t>& h, size_t at, uint32_t v) {
   for (int k = 0; k < 4; ++k) h[at + k] = static_cast<uint8_t>(v >> (8 * k));
 }
 
-// Writes header and rows; false on any write failure.
+// Writes header and rows; false on any write failure, with its errno in
+// error.
 bool WriteBmp(const std::string& fileName, int32_t width, int32_t height, int32_t bytesPerPixel,
-              const TBmpRowFiller& fill) {
+              const TBmpRowFiller& fill, int& error) {
   const bool grey = bytesPerPixel == 1;
   const uint32_t headerSize = grey ? 1078 : 54;
   const uint32_t dataBytes = static_cast<uint32_t>(width) * static_cast<uint32_t>(bytesPerPixel);
@@ -46,24 +48,30 @@ bool WriteBmp(const std::string& fileName, int32_t width, int32_t height, int32_
     }
 
   TOutputFile out(fileName);
-  if (!out.Write(h.data(), h.size())) return false;
+  const auto failed = [&] {
+    error = out.Error();
+    return false;
+  };
+  if (!out.Write(h.data(), h.size())) return failed();
   std::vector<uint8_t> row(rowSize, 0);  // padding bytes stay 0
   for (int32_t y = height - 1; y >= 0; --y) {
     fill(y, row.data());
-    if (!out.Write(row.data(), row.size())) return false;
+    if (!out.Write(row.data(), row.size())) return failed();
   }
-  return out.Commit();
+  return out.Commit() || failed();
 }
 
 void WriteOrRaise(const std::string& fileName, int32_t width, int32_t height, int32_t bytesPerPixel,
                   const TBmpRowFiller& fill) {
+  const std::string what = Format(Ru("Упала процедура записи BMP файла \"%s\""), fileName.c_str());
+  int error = 0;
   bool ok = false;
   try {
-    ok = WriteBmp(fileName, width, height, bytesPerPixel, fill);
-  } catch (const std::exception&) {
-    ok = false;
+    ok = WriteBmp(fileName, width, height, bytesPerPixel, fill, error);
+  } catch (const std::exception& e) {
+    throw EWriteFailure(what, e.what());
   }
-  if (!ok) Raise(Format(Ru("Упала процедура записи BMP файла \"%s\""), fileName.c_str()));
+  if (!ok) RaiseWriteFailure(what, error);
 }
 
 }  // namespace

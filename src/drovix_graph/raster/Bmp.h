@@ -15,8 +15,9 @@ using TBmpRowFiller = std::function<void(int32_t y, uint8_t* out)>;
 
 // Writes an 8-bit file with a grey ramp palette (1078-byte header).
 // fileName is complete (extension included); the file is written under a
-// temporary name and renamed. Any failure raises
-// "Упала процедура записи BMP файла "<fileName>"".
+// temporary name and renamed. Any failure raises EWriteFailure (see
+// WriteFailure.h): "Упала процедура записи BMP файла "<fileName>"" and the
+// cause.
 void WriteBmp8(const std::string& fileName, int32_t width, int32_t height, const TBmpRowFiller& fill);
 // Writes a 24-bit file (54-byte header); the same failure message.
 void WriteBmp24(const std::string& fileName, int32_t width, int32_t height, const TBmpRowFiller& fill);

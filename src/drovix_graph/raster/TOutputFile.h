@@ -23,6 +23,9 @@ class TOutputFile {
   bool Write(const void* data, size_t n);
   // Flushes, closes and renames over the real name; false on any failure.
   bool Commit();
+  // The errno of the first failure (0 while there was none, or when the
+  // system gave no reason).
+  int Error() const { return error_; }
 
  private:
   std::string path_;
@@ -30,6 +33,10 @@ class TOutputFile {
   std::FILE* f_ = nullptr;
   bool failed_ = false;
   bool committed_ = false;
+  int error_ = 0;
+
+  // Marks the file failed, keeping the errno of the first failure.
+  void Fail(int error);
 };
 
 }  // namespace drovix

@@ -2,14 +2,16 @@
 // a tiled "ERROR" pattern, pales the rest, saves the half-done page as
 // "_error.bmp" beside the scans and then raises the failure.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
-#include <system_error>
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
+#include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -99,22 +101,28 @@ void TDrovixMangaScan::ReportError(TDrovixGraph& plane, int32_t threshold, const
   ConsoleWrite(Ru(".сохраняю \"_error.bmp\"..."));
 
   // Beside the page's scan file. Written under a temporary name and renamed,
-  // so an interrupted save never leaves a half-written picture.
+  // so an interrupted save never leaves a half-written picture. A page that
+  // cannot be saved must not hide the failure being reported: that is
+  // raised with one more line saying why the picture is missing.
   const std::filesystem::path folder = std::filesystem::path(FileName).parent_path();
   const std::string target = folder.empty() ? std::string("_error.bmp") : (folder / "_error.bmp").string();
   const std::string temporary = target + ".tmp";
-  const std::string saveFailed = Format(Ru("Упала процедура записи BMP файла \"%s\""), target.c_str());
+  std::string cause;
   try {
     SaveBMP(temporary);
-  } catch (...) {
-    std::remove(FileSystemName(temporary).c_str());
-    Raise(saveFailed);
+    errno = 0;
+    if (std::rename(FileSystemName(temporary).c_str(), FileSystemName(target).c_str()) != 0)
+      cause = WriteFailureCause(errno);
+  } catch (const EWriteFailure& e) {
+    cause = e.Cause();
+  } catch (const std::exception& e) {
+    cause = e.what();
   }
-  std::error_code ec;
-  std::filesystem::rename(FileSystemName(temporary), FileSystemName(target), ec);
-  if (ec) {
+  if (!cause.empty()) {
     std::remove(FileSystemName(temporary).c_str());
-    Raise(saveFailed);
+    Raise(message + "\n\r\n\r" +
+          Format(Ru("Недоделаный скан с отмеченным местом ошибки сохранить как \"%s\" не удалось: %s."),
+                 target.c_str(), cause.c_str()));
   }
   ConsoleWriteLine("OK.");
 

@@ -40,6 +40,25 @@ std::string LimitText(int32_t limit) {
                minWidth, minHeight, LimitText(maxWidth).c_str(), LimitText(maxHeight).c_str(), width, height));
 }
 
+// Largest area of a page while it is built: its planes then take about
+// 1.9 GB. A scan far narrower than it is high (or the reverse) can reach
+// more by the lower size limits alone.
+constexpr int64_t kMaxWorkingArea = int64_t{8200} * 8200;
+
+// Every mode enlarges the page by f = max(s, 1) at one of its two steps
+// (release builds work at no more than 4100 a side or the scan's own size),
+// so this is the largest the page gets; refused before any plane is made.
+void RefuseHugeWorkingPage(const TDrovixMangaScan& scan, float f) {
+  const int32_t w = ScaledSide(scan.TargetWidth, f), h = ScaledSide(scan.TargetHeight, f);
+  if (int64_t{w} * h <= kMaxWorkingArea) return;
+  const std::string& file = scan.SourceFile.empty() ? scan.FileName : scan.SourceFile;
+  Raise(Format(Ru("Скан \"%s\" размером %d x %d по ограничениям размера пришлось бы увеличить до "
+                  "%d x %d точек,\n\r а страницы больше %d x %d точек по площади не собираются - "
+                  "не хватит памяти.\n\rПроверь размеры скана и команды МИНИМАЛЬНАЯ_ШИРИНА() и "
+                  "МИНИМАЛЬНАЯ_ВЫСОТА()."),
+               file.c_str(), scan.TargetWidth, scan.TargetHeight, w, h, 8200, 8200));
+}
+
 // Hands the rows of source over to target, which takes source's size.
 void TakeRows(TDrovixGraph& target, TDrovixGraph& source) {
   const int32_t h = source.Height();
@@ -196,6 +215,7 @@ float TDrovixMangaScan::ComputeScale(int32_t minWidth, int32_t minHeight, int32_
     if (scaledW() < minWidth || scaledH() < minHeight)
       RaiseLimitConflict(minWidth, minHeight, maxWidth, maxHeight, scaledW(), scaledH());
   }
+  RefuseHugeWorkingPage(*this, std::max(s, 1.0f));
   return s;
 }
 

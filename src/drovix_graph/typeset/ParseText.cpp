@@ -1,5 +1,6 @@
 #include "drovix_graph/typeset/ParseText.h"
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
 
@@ -111,8 +112,11 @@ int32_t SlotOfTag(char c) {
 // Reads a prepared text character by character into words.
 class TWordReader {
  public:
-  TWordReader(TArrayofFont& fonts, bool vertical, int32_t fontSize)
-      : fonts_(fonts), vertical_(vertical), baseSize_(static_cast<float>(fontSize / 32.0L)) {
+  TWordReader(TArrayofFont& fonts, bool vertical, int32_t fontSize, int32_t balloonNumber)
+      : fonts_(fonts),
+        vertical_(vertical),
+        baseSize_(static_cast<float>(fontSize / 32.0L)),
+        balloonNumber_(balloonNumber) {
     ResetStyle();
   }
 
@@ -152,6 +156,17 @@ class TWordReader {
     sizeFactor_ = baseSize_;
   }
 
+  // Every word and picture passes here: their pixels are counted against
+  // the balloon's budget, so that no text can take unbounded memory.
+  void Add(std::unique_ptr<TWord> w) {
+    pixels_ += int64_t{w->Height()} * w->Width();
+    if (pixels_ > kMaxBalloonTextPixels)
+      Raise(Format(Ru("Текст балона №%d вместе с картинками занял бы больше %d Мб памяти: столько в "
+                      "один балон не впихнуть."),
+                   balloonNumber_, static_cast<int32_t>(kMaxBalloonTextPixels * 4 >> 20)));
+    words_.Add(std::move(w));
+  }
+
   void SelectSlot(int32_t slot, char tag) {
     Finish(false);
     slot_ = slot;
@@ -175,7 +190,7 @@ class TWordReader {
     w->SizeFactor = sizeFactor_;
     w->AfterSpace = afterSpace_;
     w->Text = WithNbspEntities(s);
-    words_.Add(std::move(w));
+    Add(std::move(w));
     afterSpace_ = 0;
     current_.clear();
     if (paragraphEnd) ResetStyle();
@@ -189,7 +204,7 @@ class TWordReader {
     w->Justify = justify_;
     w->VAlign = valign_;
     w->SizeFactor = sizeFactor_;
-    words_.Add(std::move(w));
+    Add(std::move(w));
     afterSpace_ = -1;
   }
 
@@ -209,7 +224,7 @@ class TWordReader {
     w->IsPicture = true;
     w->AfterSpace = afterSpace_;
     w->Text = name;
-    words_.Add(std::move(w));
+    Add(std::move(w));
     afterSpace_ = 0;
     current_.clear();
     return close == std::string::npos ? text.size() : close + 1;
@@ -256,6 +271,8 @@ class TWordReader {
   TArrayofFont& fonts_;
   const bool vertical_;
   const float baseSize_;
+  const int32_t balloonNumber_;
+  int64_t pixels_ = 0;
   TWords words_;
   std::string current_;
   int32_t afterSpace_ = 0;
@@ -267,6 +284,14 @@ class TWordReader {
 };
 
 }  // namespace
+
+std::string BalloonTextLengthError(const std::string& balloonText, int32_t balloonNumber) {
+  if (balloonText.size() <= static_cast<size_t>(kMaxBalloonTextLength)) return std::string();
+  const int32_t length = static_cast<int32_t>(std::min<size_t>(balloonText.size(), 2147483647));
+  return Format(Ru("Текст балона №%d слишком длинный: %d знаков, а в один балон можно вписать не "
+                   "больше %d.\n\rРазбей его на несколько балонов."),
+                balloonNumber, length, kMaxBalloonTextLength);
+}
 
 std::string RewriteDashes(const std::string& text) {
   static const std::string glued = "%" + std::string(1, TagNoBreak()) + "- ";
@@ -289,11 +314,13 @@ std::string RewriteDashes(const std::string& text) {
 }
 
 std::unique_ptr<TPhrases> ParseText(const std::string& text, TArrayofFont& fonts, int32_t minHyphenLength,
-                                    bool vertical, int32_t fontSize) {
+                                    bool vertical, int32_t fontSize, int32_t balloonNumber) {
+  const std::string tooLong = BalloonTextLengthError(text, balloonNumber);
+  if (!tooLong.empty()) Raise(tooLong);
   std::string prepared = RewriteDashes(ControlCharsAsSpaces(text));
   if (!vertical) prepared = AutoHyphenate(prepared, minHyphenLength);
 
-  TWords words = TWordReader(fonts, vertical, fontSize).Read(prepared);
+  TWords words = TWordReader(fonts, vertical, fontSize, balloonNumber).Read(prepared);
 
   auto phrases = std::make_unique<TPhrases>();
   const auto newPhrase = [&phrases, vertical] {

@@ -10,6 +10,18 @@
 
 namespace drovix {
 
+// The longest balloon text accepted, in characters (tags included). Every
+// character costs a word raster of a few kilobytes and its share of the
+// layout search; real balloons stay far below this.
+inline constexpr int32_t kMaxBalloonTextLength = 10000;
+// The most pixels the words and pictures of one balloon text may take at
+// sheet scale (4 bytes each): one picture of the largest size still fits.
+inline constexpr int64_t kMaxBalloonTextPixels = int64_t{32} << 20;
+
+// The message refusing a balloon text longer than kMaxBalloonTextLength, or
+// an empty text when the length is fine.
+std::string BalloonTextLengthError(const std::string& balloonText, int32_t balloonNumber);
+
 // Glues every spaced dash (" - ") to the word before it with a no-break
 // space tag, so that a dash never starts a line. Picture names are kept.
 std::string RewriteDashes(const std::string& text);
@@ -20,9 +32,12 @@ std::string RewriteDashes(const std::string& text);
 // ones are set with vertical words into vertical phrases. Control
 // characters are read as spaces. Phrases without words are left out.
 // Raises EDrovixError when a word needs an empty font slot or a picture
-// cannot be loaded.
+// cannot be loaded, and, naming balloonNumber, for a text longer than
+// kMaxBalloonTextLength (before anything is set) or whose words and pictures
+// would take more than kMaxBalloonTextPixels.
 std::unique_ptr<TPhrases> ParseText(const std::string& text, TArrayofFont& fonts,
-                                    int32_t minHyphenLength, bool vertical, int32_t fontSize);
+                                    int32_t minHyphenLength, bool vertical, int32_t fontSize,
+                                    int32_t balloonNumber = 0);
 
 // For the script's check pass: the message refusing the first tag of a
 // normalised balloon text that selects a font slot without a font ("%0"..

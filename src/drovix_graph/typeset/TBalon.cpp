@@ -94,7 +94,7 @@ int32_t TBalon::LineWidth(int32_t y, int32_t h) const {
 
 void TBalon::ParseText(const std::string& text, TArrayofFont& fonts, int32_t minHyphenLength, bool vertical,
                        int32_t fontSize) {
-  SetPhrases(drovix::ParseText(text, fonts, minHyphenLength, vertical, fontSize));
+  SetPhrases(drovix::ParseText(text, fonts, minHyphenLength, vertical, fontSize, Number));
 }
 
 void TBalon::SetPhrases(std::unique_ptr<TPhrases> phrases) {

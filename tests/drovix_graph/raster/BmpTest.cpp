@@ -101,7 +101,7 @@ TEST(BmpTest, FailuresReplaceNothingAndLeaveNoTemporaryFile) {
     g.SaveBMP(missing);
     FAIL();
   } catch (const EDrovixError& e) {
-    EXPECT_EQ(e.what(), Ru("Упала процедура записи BMP файла \"") + missing + "\"");
+    EXPECT_EQ(e.what(), Ru("Упала процедура записи BMP файла \"") + missing + Ru("\": такой папки нет"));
   }
   const std::string path = dir.File("page.bmp");
   g.SaveBMP(path);

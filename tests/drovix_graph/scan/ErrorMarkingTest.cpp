@@ -2,7 +2,10 @@
 // _error.bmp with the message raised after it.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <filesystem>
+#include <string>
 
 #include "ScanTestUtil.h"
 #include "driver/Cp1251.h"
@@ -135,20 +138,43 @@ TEST(ReportErrorTest, SavesTheMarkedPageBesideTheScanAndRaisesWithTheNote) {
   }
 }
 
-TEST(ReportErrorTest, AFailedSaveIsRaisedInsteadOfTheMessage) {
+// A page that cannot be saved must not hide the failure being reported: the
+// message stays, with one line on the missing picture and its cause.
+TEST(ReportErrorTest, AFailedSaveKeepsTheMessageAndSaysWhy) {
   TTempDir dir;
-  const std::string folder = dir.File("no such folder");
-  testing::internal::CaptureStdout();
-  auto scan = SplitScan(
-      4, 4, [](int32_t, int32_t) { return Rgba(1, 1, 1); }, folder + "/p01");
-  std::string raised;
-  try {
-    scan->ReportError(*scan->RedMarkup, 5, "message");
-  } catch (const EDrovixError& e) {
-    raised = e.what();
+  struct Case {
+    const char* what;
+    std::string folder;
+    bool fullDisk;  // the picture's temporary file leads to /dev/full
+    const char* cause;
+  };
+  const Case cases[] = {
+      {"no such folder", dir.File("no such folder"), false, "такой папки нет"},
+      {"full disk", dir.File("full"), true, "нет места на диске"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string target = c.folder + "/_error.bmp";
+    if (c.fullDisk) {
+      std::filesystem::create_directories(c.folder);
+      std::filesystem::create_symlink("/dev/full", target + ".tmp.~" + std::to_string(::getpid()));
+    }
+    testing::internal::CaptureStdout();
+    auto scan = SplitScan(
+        4, 4, [](int32_t, int32_t) { return Rgba(1, 1, 1); }, c.folder + "/p01");
+    std::string raised;
+    try {
+      scan->ReportError(*scan->RedMarkup, 5, "message");
+    } catch (const EDrovixError& e) {
+      raised = e.what();
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(raised, "message\n\r\n\r" +
+                          Format(Ru("Недоделаный скан с отмеченным местом ошибки сохранить как \"%s\" не удалось: "
+                                    "%s."),
+                                 target.c_str(), Ru(c.cause).c_str()));
+    EXPECT_FALSE(std::filesystem::exists(target));
   }
-  testing::internal::GetCapturedStdout();
-  EXPECT_EQ(raised, Format(Ru("Упала процедура записи BMP файла \"%s\""), (folder + "/_error.bmp").c_str()));
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <string>
+
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/typeset/FontSheet.h"
@@ -155,6 +158,34 @@ TEST_F(ParseTextTest, InlinePicture) {
   EXPECT_EQ(p.Text, Ru("до") + dir.File("pic") + Ru("после"));
 
   EXPECT_THROW(Parse(Ru("%Ф(") + dir.File("missing") + ")"), EDrovixError);
+}
+
+// A runaway text is refused, naming the balloon, before it can take
+// unbounded memory: by its length before anything is set, and by the pixels
+// its words and pictures take.
+TEST_F(ParseTextTest, RunawayTextsAreRefusedNamingTheBalloon) {
+  const auto failure = [&](const std::string& text) {
+    try {
+      ParseText(text, fonts, 7, false, kFontSize, 3);
+    } catch (const EDrovixError& e) {
+      return std::string(e.what());
+    }
+    return std::string("set");
+  };
+  std::string text;
+  while (text.size() < static_cast<size_t>(kMaxBalloonTextLength)) text += Ru("абвг ");
+  EXPECT_EQ(failure(text), "set");
+  EXPECT_EQ(failure(text + Ru("а")), Ru("Текст балона №3 слишком длинный: 10001 знаков, а в один балон можно вписать не "
+                                    "больше 10000.\n\rРазбей его на несколько балонов."));
+  EXPECT_EQ(BalloonTextLengthError(text, 1), "");
+
+  // A TGA header alone is a black picture of 2048 x 2048 (4 M pixels); nine
+  // of them pass the budget of 32 M pixels.
+  std::ofstream(dir.File("big.tga"), std::ios::binary).write("\0\0\2\0\0\0\0\0\0\0\0\0\0\x08\0\x08\x18\0", 18);
+  std::string pictures;
+  for (int i = 0; i < 9; ++i) pictures += Ru("%Ф(") + dir.File("big") + ")";
+  EXPECT_EQ(failure(pictures), Ru("Текст балона №3 вместе с картинками занял бы больше 128 Мб памяти: столько в "
+                                  "один балон не впихнуть."));
 }
 
 TEST_F(ParseTextTest, RefusesEmptyFontSlot) {

@@ -15,6 +15,7 @@
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/TOutputFile.h"
+#include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/raster/Tga.h"
 
 // A row of packed colour pixels is handed to libpng as R, G, B, A bytes.
@@ -291,7 +292,7 @@ void WritePNG(const std::string& fileName, int32_t width, int32_t height, int32_
   const std::string path = fileName + ".png";
   const std::string writeFailed = Format(Ru("Упала процедура записи PNG файла \"%s\""), path.c_str());
   TOutputFile out(path);
-  if (!out.Ok()) Raise(writeFailed);
+  if (!out.Ok()) RaiseWriteFailure(writeFailed, out.Error());
   auto w = std::make_unique<TPngWriter>();
   w->io.out = &out;
   w->png = g_png.png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, &OnError, &OnWarning);
@@ -305,9 +306,9 @@ void WritePNG(const std::string& fileName, int32_t width, int32_t height, int32_
   if (!WriteRows(*w, static_cast<uint32_t>(width), static_cast<uint32_t>(height), bitDepth, colourType,
                  rows.data())) {
     if (w->io.failure == kLibraryError) Raise(LibraryMessage(w->io));
-    Raise(writeFailed);
+    RaiseWriteFailure(writeFailed, out.Error());
   }
-  if (!out.Commit()) Raise(writeFailed);
+  if (!out.Commit()) RaiseWriteFailure(writeFailed, out.Error());
 }
 
 void SaveGreyPNG(const TDrovixGraph& raster, const std::string& fileName, int32_t paletteDepth) {

@@ -53,7 +53,8 @@ void SaveGreyPNG(const TDrovixGraph& raster, const std::string& fileName, int32_
 // (grey) or 2 (RGB); compression level 9, no interlacing. The file is written
 // under a temporary name and renamed when complete. noWriteStruct and
 // noInfoStruct are the messages for structures the library fails to create;
-// a failed write raises "Упала процедура записи PNG файла "<name>.png"".
+// a failed write raises EWriteFailure: "Упала процедура записи PNG файла
+// "<name>.png"" and the cause.
 void WritePNG(const std::string& fileName, int32_t width, int32_t height, int32_t bitDepth,
               int32_t colourType, const std::vector<uint8_t>& data, size_t rowBytes,
               const std::string& noWriteStruct, const std::string& noInfoStruct);

@@ -1,0 +1,151 @@
+// Whole-program runs on runaway inputs and on folders that refuse writing: a
+// balloon text of a megabyte, a scan whose working page would be absurdly
+// large, a read-only scan folder (the error page cannot be saved) and a
+// read-only output folder.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "ProgramTestUtil.h"
+
+namespace drovix::program_test {
+namespace {
+
+// Address space for one run, so that a runaway allocation fails the run
+// instead of the machine; sanitizers reserve far more than this up front.
+std::string MemoryLimit() {
+#if defined(__SANITIZE_ADDRESS__)
+  return "";
+#else
+  return "ulimit -v 1048576 && ";  // 1 GB
+#endif
+}
+
+class Robustness : public ::testing::Test {
+ protected:
+  Robustness() {
+    std::filesystem::create_directories(dir_.Path() + "out");
+    SaveFontSheet(dir_.Path() + "fonts/f0", 25);
+    SaveFontSheet(dir_.Path() + "fonts/f1", 23);
+    SaveFontSheet(dir_.Path() + "fonts/f2", 21);
+  }
+  ~Robustness() override {
+    // The folders made read-only must be removable again.
+    ::chmod(dir_.Path().c_str(), 0700);
+    ::chmod((dir_.Path() + "out").c_str(), 0700);
+  }
+  void Script(const std::string& head, const std::string& body) {
+    WriteScript(dir_.Path() + "ch.manga",
+                "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\n" + head + "\n%p01(\n" + body + "\n)\nКОНЕЦ()\n");
+  }
+  std::string Crash(const std::string& shownMessage) const {
+    return Shown("Крах при сборке страницы \"" + dir_.Path() + "p01\":\n\r") + shownMessage;
+  }
+  // A run that may not override file permissions: as root, through setpriv
+  // as nobody; false when that cannot be done here. The folders are opened
+  // to that user with Permit first.
+  bool RunUnprivileged(TRun& run) {
+    std::string prefix;
+    if (::geteuid() == 0) {
+      if (!Exists("/usr/bin/setpriv")) return false;
+      prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    }
+    run = RunDrovix(dir_.Path(), {"ch.manga"}, prefix);
+    return true;
+  }
+  // Writable or read-only for the unprivileged run, readable either way.
+  void Permit(const std::string& folder, bool writable) {
+    ::chmod(folder.c_str(), writable ? 0777 : ::geteuid() == 0 ? 0755 : 0555);
+  }
+
+  TempFolder dir_;
+};
+
+// A megabyte of text is refused by the check pass, naming the balloon and its
+// line, before anything is built; a text just within the limit ends too.
+TEST_F(Robustness, LongBalloonTextsEndInBoundedMemory) {
+  TPicture page(300, 240);
+  page.Rect(20, 120, 20, 280, 255, 150, 150);
+  page.SaveTga(dir_.Path() + "p01");
+  std::string megabyte;
+  while (megabyte.size() < 1000000) megabyte += "word ";
+  megabyte.pop_back();  // the line's trailing blank would be trimmed away
+  Script("", "(Привет!)\n(" + megabyte + ")");
+  TRun run = RunDrovix(dir_.Path(), {"ch.manga"}, MemoryLimit());
+  const std::string refused = "Крах при парсинге страницы \"p01\":\n\rОшибка в строке 6.\n\rТекст балона №2 слишком "
+                              "длинный: " +
+                              std::to_string(megabyte.size() + 1) +
+                              " знаков, а в один балон можно вписать не больше 10000.\n\rРазбей его на несколько "
+                              "балонов.";
+  EXPECT_NE(run.output.find(Shown(refused)), std::string::npos) << run.output.substr(0, 2000);
+  EXPECT_EQ(run.output.find(Shown("СОБИРАЮ МАНГУ")), std::string::npos);
+
+  std::string withinLimit;
+  while (withinLimit.size() < 9990) withinLimit += "word ";
+  Script("", "(" + withinLimit + ")");
+  run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, MemoryLimit());
+  EXPECT_NE(run.output.find(Shown("произошло нарушение минимального размера шрифта")), std::string::npos)
+      << run.output.substr(0, 2000);
+}
+
+// A scan of 1 x 4100 would become a page of 200 x 820000 by the lower width
+// limit: refused before the page is made, naming the scan and both sizes.
+TEST_F(Robustness, AbsurdWorkingSizeIsRefused) {
+  TPicture(1, 4100).SaveTga(dir_.Path() + "p01");
+  Script("", "");
+  const TRun run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, MemoryLimit());
+  EXPECT_NE(run.output.find(Crash(Shown("Скан \"" + dir_.Path() +
+                                        "p01.tga\" размером 1 x 4100 по ограничениям размера пришлось бы "
+                                        "увеличить до 200 x 820000 точек,\n\r а страницы больше 8200 x 8200 "
+                                        "точек по площади не собираются - не хватит памяти."))),
+            std::string::npos)
+      << run.output;
+  EXPECT_FALSE(Exists(dir_.Path() + "_error.bmp"));
+}
+
+// The error page cannot be written into a read-only scan folder: the failure
+// of the page is still what is reported, with one line on the error page.
+TEST_F(Robustness, ReadOnlyScanFolderKeepsTheOriginalMessage) {
+  TPicture(240, 220).SaveTga(dir_.Path() + "p01");  // no red markup at all
+  Script("ЗАПРЕТИТЬ_ПНГ()", "(Привет!)");
+  Permit(dir_.Path(), false);
+  Permit(dir_.Path() + "out", true);
+  TRun run;
+  if (!RunUnprivileged(run)) GTEST_SKIP() << "no way to run without the right to override permissions";
+  EXPECT_NE(run.output.find(Crash(Shown("Балон №1 не найден, или недостаточно красный."))), std::string::npos)
+      << run.output;
+  EXPECT_NE(run.output.find(Shown("\n\r\n\rНедоделаный скан с отмеченным местом ошибки сохранить как \"" +
+                                  dir_.Path() + "_error.bmp\" не удалось: нет прав на запись.")),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find(Shown("Упала процедура")), std::string::npos) << run.output;
+  EXPECT_FALSE(Exists(dir_.Path() + "_error.bmp"));
+}
+
+// A page that cannot be saved into a read-only output folder is reported
+// under its own name, not the temporary one, with the cause.
+TEST_F(Robustness, ReadOnlyOutputFolderNamesThePageAndTheCause) {
+  TPicture page(240, 220);
+  page.Rect(20, 120, 20, 200, 255, 150, 150);
+  page.SaveTga(dir_.Path() + "p01");
+  for (const char* format : {"PNG", "BMP"}) {
+    SCOPED_TRACE(format);
+    const bool png = std::string(format) == "PNG";
+    Script(png ? "" : "ЗАПРЕТИТЬ_ПНГ()", "(Привет!)");
+    Permit(dir_.Path(), true);
+    Permit(dir_.Path() + "out", false);
+    TRun run;
+    if (!RunUnprivileged(run)) GTEST_SKIP() << "no way to run without the right to override permissions";
+    EXPECT_NE(run.output.find(Crash(Shown(std::string("Упала процедура записи ") + format + " файла \"" +
+                                          dir_.Path() + "out/p01." + (png ? "png" : "bmp") +
+                                          "\": нет прав на запись"))),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find(".part"), std::string::npos) << run.output;
+  }
+}
+
+}  // namespace
+}  // namespace drovix::program_test
