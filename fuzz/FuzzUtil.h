@@ -7,6 +7,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -109,18 +110,30 @@ namespace drovix_fuzz {
 // short inputs already draw meaningful pages.
 inline uint32_t ScanPixel(uint8_t b) {
   switch (b % 12) {
-    case 0: return Rgba(255, 255, 255);
-    case 1: return Rgba(0, 0, 0);
-    case 2: return Rgba(255, 0, 0);
-    case 3: return Rgba(0, 255, 0);
-    case 4: return Rgba(0, 0, 255);
-    case 5: return Rgba(255, 255, 255, 0);
-    case 6: return Rgba(40, 40, 40, b);
-    case 7: return Rgba(250, 60, 60);
-    case 8: return Rgba(60, 250, 60);
-    case 9: return Rgba(255, 255, 255);
-    case 10: return Rgba(b, b, b);
-    default: return Rgba(b, 255 - b, b / 2, 255 - b / 4);
+    case 0:
+      return Rgba(255, 255, 255);
+    case 1:
+      return Rgba(0, 0, 0);
+    case 2:
+      return Rgba(255, 0, 0);
+    case 3:
+      return Rgba(0, 255, 0);
+    case 4:
+      return Rgba(0, 0, 255);
+    case 5:
+      return Rgba(255, 255, 255, 0);
+    case 6:
+      return Rgba(40, 40, 40, b);
+    case 7:
+      return Rgba(250, 60, 60);
+    case 8:
+      return Rgba(60, 250, 60);
+    case 9:
+      return Rgba(255, 255, 255);
+    case 10:
+      return Rgba(b, b, b);
+    default:
+      return Rgba(b, 255 - b, b / 2, 255 - b / 4);
   }
 }
 
@@ -129,6 +142,23 @@ inline uint32_t ScanPixel(uint8_t b) {
 inline void WriteScan(const std::string& base, int width, int height, const uint8_t* bytes, size_t n) {
   std::vector<uint32_t> px(static_cast<size_t>(width) * height, Rgba(255, 255, 255));
   for (size_t i = 0; i < px.size() && i < n; ++i) px[i] = ScanPixel(bytes[i]);
+  WriteTga(base, width, height, px);
+}
+
+// A white page of width x height with rectangles drawn on it, five bytes
+// each: colour (as ScanPixel), top, left, height, width (wrapped into the
+// page); balloons, sounds, lettering and corner marks come out of short
+// inputs this way.
+inline void WriteRectScan(const std::string& base, int width, int height, const uint8_t* bytes, size_t n) {
+  std::vector<uint32_t> px(static_cast<size_t>(width) * height, Rgba(255, 255, 255));
+  for (size_t i = 0; i + 5 <= n; i += 5) {
+    const uint32_t colour = ScanPixel(bytes[i]);
+    const int top = bytes[i + 1] % height, left = bytes[i + 2] % width;
+    const int bottom = std::min(height, top + 1 + bytes[i + 3] % height);
+    const int right = std::min(width, left + 1 + bytes[i + 4] % width);
+    for (int y = top; y < bottom; ++y)
+      for (int x = left; x < right; ++x) px[static_cast<size_t>(y) * width + x] = colour;
+  }
   WriteTga(base, width, height, px);
 }
 

@@ -1,12 +1,12 @@
 // libFuzzer target for whole builds of tiny pages: the input chooses a
-// page's size and pixels (markup colours, greys, transparency, corner
-// marks), the quality mode, a few settings, sound entries and up to three
-// balloon texts of arbitrary bytes; the script is checked and the page built
-// from start to end in the program itself (markup search, level cleaning,
-// text removal, scaling, sounds, typesetting, saving as BMP, the record),
-// as a run does after its check pass.
-// The program's errors are expected; crashes, sanitizer reports, hangs,
-// runaway memory and exceptions of other kinds are not.
+// page's size and the rectangles drawn on it (markup colours, greys,
+// transparency, corner marks), the quality mode, a few settings, sound
+// entries and up to three balloon texts of arbitrary bytes; the script is
+// checked and the page built from start to end in the program itself
+// (markup search, level cleaning, text removal, scaling, sounds,
+// typesetting, saving as BMP, the record), as a run does after its check
+// pass. The program's errors are expected; crashes, sanitizer reports,
+// hangs, runaway memory and exceptions of other kinds are not.
 //   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DDROVIX_FUZZ=ON -DDROVIX_TESTS=OFF
 //   cmake --build build-fuzz --target fuzz_build && build-fuzz/fuzz/fuzz_build -timeout=60
 #include <fuzzer/FuzzedDataProvider.h>
@@ -125,9 +125,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string script = Ru("МАНГА(out)\nШРИФТ(font, font, font)\n");
   switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: script += Ru("ЧЕРНОВИК()\n"); break;
-    case 1: script += Ru("ЧИСТОВИК()\n"); break;
-    default: break;
+    case 0:
+      script += Ru("ЧЕРНОВИК()\n");
+      break;
+    case 1:
+      script += Ru("ЧИСТОВИК()\n");
+      break;
+    default:
+      break;
   }
   if (in.ConsumeIntegralInRange<int>(0, 7) == 0) script += Ru("ДЛЯ_КОНЧЕНЫХ_ОТАКУ()\n");
   const int method = in.ConsumeIntegralInRange<int>(0, 7);
@@ -142,10 +147,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int n = in.ConsumeIntegralInRange<int>(0, 3); n > 0; --n) script += "(" + BalloonText(in) + ")\n";
   script += Ru(")\nКОНЕЦ()\n");
 
-  const int width = in.ConsumeIntegralInRange<int>(1, 48);
-  const int height = in.ConsumeIntegralInRange<int>(1, 48);
+  const int width = in.ConsumeIntegralInRange<int>(1, 64);
+  const int height = in.ConsumeIntegralInRange<int>(1, 64);
   const std::vector<uint8_t> pixels = in.ConsumeRemainingBytes<uint8_t>();
-  drovix_fuzz::WriteScan(folder + "page", width, height, pixels.data(), pixels.size());
+  drovix_fuzz::WriteRectScan(folder + "page", width, height, pixels.data(), pixels.size());
   drovix_fuzz::WriteFile(folder + "f.manga", script);
   std::remove((folder + "f.ini").c_str());
   std::remove((folder + "out/page.bmp").c_str());

@@ -37,8 +37,8 @@ class Robustness : public ::testing::Test {
     ::chmod((dir_.Path() + "out").c_str(), 0700);
   }
   void Script(const std::string& head, const std::string& body) {
-    WriteScript(dir_.Path() + "ch.manga",
-                "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\n" + head + "\n%p01(\n" + body + "\n)\nКОНЕЦ()\n");
+    WriteScript(dir_.Path() + "ch.manga", "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\n" + head +
+                                              "\n%p01(\n" + body + "\n)\nКОНЕЦ()\n");
   }
   std::string Crash(const std::string& shownMessage) const {
     return Shown("Крах при сборке страницы \"" + dir_.Path() + "p01\":\n\r") + shownMessage;
@@ -74,11 +74,12 @@ TEST_F(Robustness, LongBalloonTextsEndInBoundedMemory) {
   megabyte.pop_back();  // the line's trailing blank would be trimmed away
   Script("", "(Привет!)\n(" + megabyte + ")");
   TRun run = RunDrovix(dir_.Path(), {"ch.manga"}, MemoryLimit());
-  const std::string refused = "Крах при парсинге страницы \"p01\":\n\rОшибка в строке 6.\n\rТекст балона №2 слишком "
-                              "длинный: " +
-                              std::to_string(megabyte.size() + 1) +
-                              " знаков, а в один балон можно вписать не больше 10000.\n\rРазбей его на несколько "
-                              "балонов.";
+  const std::string refused =
+      "Крах при парсинге страницы \"p01\":\n\rОшибка в строке 6.\n\rТекст балона №2 слишком "
+      "длинный: " +
+      std::to_string(megabyte.size() + 1) +
+      " знаков, а в один балон можно вписать не больше 10000.\n\rРазбей его на несколько "
+      "балонов.";
   EXPECT_NE(run.output.find(Shown(refused)), std::string::npos) << run.output.substr(0, 2000);
   EXPECT_EQ(run.output.find(Shown("СОБИРАЮ МАНГУ")), std::string::npos);
 
@@ -138,9 +139,9 @@ TEST_F(Robustness, ReadOnlyOutputFolderNamesThePageAndTheCause) {
     Permit(dir_.Path() + "out", false);
     TRun run;
     if (!RunUnprivileged(run)) GTEST_SKIP() << "no way to run without the right to override permissions";
-    EXPECT_NE(run.output.find(Crash(Shown(std::string("Упала процедура записи ") + format + " файла \"" +
-                                          dir_.Path() + "out/p01." + (png ? "png" : "bmp") +
-                                          "\": нет прав на запись"))),
+    EXPECT_NE(run.output.find(
+                  Crash(Shown(std::string("Упала процедура записи ") + format + " файла \"" + dir_.Path() +
+                              "out/p01." + (png ? "png" : "bmp") + "\": нет прав на запись"))),
               std::string::npos)
         << run.output;
     EXPECT_EQ(run.output.find(".part"), std::string::npos) << run.output;
