@@ -54,6 +54,8 @@ constexpr int32_t kTargetAbove = 20;
 // A (possibly interpolated) read is opaque drawing when its transparency is
 // at most this: transparency / 255 < 0.05, i.e. below 12.75.
 constexpr int32_t kSourceAtMost = 12;
+// Rays skip ahead from a sample this far from every opaque pixel.
+constexpr uint32_t kSkipFrom = 4;
 // The angle that ends the fan of rays; the angle step is worked out from the
 // slightly larger 6.2832 so that exactly R rays fit below it.
 constexpr long double kFullTurn = 2 * std::numbers::pi_v<long double>;
@@ -124,6 +126,10 @@ class TSample {
     ca_ = static_cast<size_t>(std::clamp(c0, 0, lastColumn));
     cb_ = static_cast<size_t>(std::clamp(c0 + 1, 0, lastColumn));
   }
+
+  // The top-left neighbour of the position, clamped into the page.
+  size_t Row() const { return ra_; }
+  size_t Column() const { return ca_; }
 
   // SmoothPixel of the plane (given by its row table) at this position.
   int32_t Read(int32_t* const* rows) {
@@ -342,10 +348,57 @@ class TSmearer {
     const size_t samples = static_cast<size_t>((maxSide_ + tail_) / step_) + 4;
     distances_.resize(samples);
     weights_.resize(samples);
+    distancesD_.resize(samples);
     long double r = step_;
     for (size_t k = 0; k < samples; ++k, r += step_) {
       distances_[k] = r;
+      distancesD_[k] = static_cast<double>(r);
       weights_[k] = params.cubeWeight ? 1.0L / (r * r * r) : 1.0L / std::exp(r);
+    }
+    // |double - extended| of a coordinate x + r d, |d| <= 1: a few roundings
+    // of 2^-53 relative to |x| + r, far less than this.
+    positionError_ = (2.0 * maxSide_ + static_cast<double>(tail_) + 16) * 0x1p-48;
+    // The step with room for the rounding of the distances and of the floats.
+    skipStep_ = static_cast<double>(step_) * (1 + 0x1p-20);
+    ComputeClearance();
+  }
+
+  // Two passes of the chessboard distance transform, which is exact for the
+  // larger of the row and column distances.
+  void ComputeClearance() {
+    constexpr uint32_t kFar = 65535;
+    const size_t w = static_cast<size_t>(width_);
+    clearance_.assign(w * static_cast<size_t>(height_), kFar);
+    auto relax = [&](size_t i, uint32_t neighbour) {
+      const uint32_t d = std::min(neighbour + 1, kFar);
+      if (d < clearance_[i]) clearance_[i] = static_cast<uint16_t>(d);
+    };
+    for (size_t y = 0; y < static_cast<size_t>(height_); ++y) {
+      const int32_t* transparency = transparency_[y];
+      for (size_t x = 0; x < w; ++x) {
+        const size_t i = y * w + x;
+        if (transparency[x] <= kSourceAtMost) {
+          clearance_[i] = 0;
+          continue;
+        }
+        if (x > 0) relax(i, clearance_[i - 1]);
+        if (y > 0) {
+          relax(i, clearance_[i - w]);
+          if (x > 0) relax(i, clearance_[i - w - 1]);
+          if (x + 1 < w) relax(i, clearance_[i - w + 1]);
+        }
+      }
+    }
+    for (size_t y = static_cast<size_t>(height_); y-- > 0;) {
+      for (size_t x = w; x-- > 0;) {
+        const size_t i = y * w + x;
+        if (x + 1 < w) relax(i, clearance_[i + 1]);
+        if (y + 1 < static_cast<size_t>(height_)) {
+          relax(i, clearance_[i + w]);
+          if (x > 0) relax(i, clearance_[i + w - 1]);
+          if (x + 1 < w) relax(i, clearance_[i + w + 1]);
+        }
+      }
     }
   }
 
@@ -401,8 +454,10 @@ class TSmearer {
   void PrepareRow(int32_t y) {
     const int32_t* transparency = transparency_[static_cast<size_t>(y)];
     rowLargest_ = 0;
+    rowHasSource_ = false;
     for (int32_t i = 0; i < width_; ++i) {
       const bool source = transparency[i] <= kSourceAtMost;
+      rowHasSource_ = rowHasSource_ || source;
       rowSources_[static_cast<size_t>(i)] = source ? 1.0 : 0.0;
       for (size_t p = 0; p < NP; ++p) {
         const int32_t v = planes_[p][static_cast<size_t>(y)][i];
@@ -417,6 +472,7 @@ class TSmearer {
   // outwards, weighted 1/d^3. Pixels in the first or last column collect nothing.
   void InterpolateRow(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
     if (x == 0 || x == width_ - 1) return;
+    if (y == preparedRow_ && !rowHasSource_) return;  // a fully transparent row: nothing to collect
     const int32_t* transparency = transparency_[static_cast<size_t>(y)];
     std::array<const int32_t*, NP> values;
     for (size_t p = 0; p < NP; ++p) values[p] = planes_[p][static_cast<size_t>(y)];
@@ -433,6 +489,37 @@ class TSmearer {
       w += wi;
       for (size_t p = 0; p < NP; ++p) s[p] += values[p][i] * wi;
     }
+  }
+
+  // A coordinate of sample k of a ray: float(base + r x direction) with r =
+  // distances_[k], as worked out in extended precision. The double result
+  // lies within positionError_ of the extended one, so unless it is that
+  // close to a midpoint between two floats both round to the same float.
+  // The midpoints next to a float f of |f| in [2^e, 2^(e+1)] lie 2^(e-24) away.
+  float Coordinate(double base, double direction, long double baseL, long double directionL, size_t k) const {
+    const double v = base + distancesD_[k] * direction;
+    const float f = static_cast<float>(v);
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    bits &= 0x7ff0000000000000ULL;
+    double binade;
+    std::memcpy(&binade, &bits, sizeof binade);
+    if (std::fabs(std::fabs(v - static_cast<double>(f)) - binade * 0x1p-24) > positionError_) return f;
+    return static_cast<float>(baseL + distances_[k] * directionL);
+  }
+
+  // How many samples after one whose top-left neighbour lies `clear` pixels
+  // (counted as the larger of the row and column distances) from every
+  // pixel of transparency <= 12 cannot be sources either. A read is a
+  // source only if one of its four neighbours is such a pixel (a mean of
+  // values above 12 rounds above 12). Sample k + j lies within j x step +
+  // 0.001 of sample k in each coordinate (the floats are rounded within
+  // 2^-11 of the ray), which moves the truncated, clamped top-left
+  // neighbour by at most m pixels when j x step + 0.001 < m; its four
+  // neighbours stay within m + 1 of the first one, clear of opaque pixels
+  // while m + 1 < clear.
+  size_t SkippableAfter(uint32_t clear) const {
+    return static_cast<size_t>((static_cast<double>(clear) - 2.002) / skipStep_);
   }
 
   // Rays from (x, y) outwards. Each starts collecting at its first opaque
@@ -455,6 +542,7 @@ class TSmearer {
     std::array<int32_t* const*, NP> planes;
     for (size_t p = 0; p < NP; ++p) planes[p] = planes_[p].data();
     const long double xl = x, yl = y;
+    const double xd = x, yd = y;
     long double nearest = maxSide_;  // G
     const size_t rays = sines_.size();
     bool reached = false;
@@ -469,13 +557,44 @@ class TSmearer {
       std::array<long double, NP> rayS{};
       int32_t firstContour = 0;
       bool hit = false;
+      const double sineD = static_cast<double>(sine), cosineD = static_cast<double>(cosine);
+      auto columnAt = [&](size_t i) { return Coordinate(xd, sineD, xl, sine, i); };
+      auto rowAt = [&](size_t i) { return Coordinate(yd, cosineD, yl, cosine, i); };
+      auto inside = [&](float cx, float cy) { return cx > 0 && cx < widthF && cy > 0 && cy < heightF; };
       float px = static_cast<float>(x), py = static_cast<float>(y);
       size_t k = 0;  // sample k lies at distances_[k] = (k + 1) x step
-      for (; px > 0 && px < widthF && py > 0 && py < heightF && distances_[k] < stop; ++k) {
+      for (; inside(px, py) && distances_[k] < stop; ++k) {
         const long double r = distances_[k];
-        px = static_cast<float>(xl + r * sine);
-        py = static_cast<float>(yl + r * cosine);
+        px = columnAt(k);
+        py = rowAt(k);
         TSample sample(py, px, lastRow, lastColumn);
+        const uint32_t clear = clearance_[sample.Row() * static_cast<size_t>(width_) + sample.Column()];
+        if (clear >= kSkipFrom && inside(px, py)) {
+          // Samples k .. k + n cannot be sources (see SkippableAfter); the
+          // ray walks over them unless it leaves the page or reaches `stop`
+          // on the way, which is found exactly: the samples inside the page
+          // are a prefix of the ray, the coordinates being monotonic in k.
+          size_t last = std::min(k + SkippableAfter(clear), distances_.size() - 1);
+          if (!(distances_[last] < stop))
+            last = static_cast<size_t>(std::lower_bound(&distances_[k], &distances_[last], stop) -
+                                       &distances_[0]) -
+                   1;
+          if (last > k) {
+            size_t lo = k, hi = last;  // sample lo is inside; find the last inside below hi
+            while (lo + 1 < hi) {
+              const size_t mid = lo + (hi - lo) / 2;
+              if (inside(columnAt(mid), rowAt(mid))) {
+                lo = mid;
+              } else {
+                hi = mid;
+              }
+            }
+            k = lo + 1;  // inside up to lo: the ray goes on to sample lo + 1 (<= last)
+            px = columnAt(k);
+            py = rowAt(k);
+          }
+          continue;
+        }
         if (!sample.IsSource(transparency)) continue;
         reached = true;
         if constexpr (K == TRoutine::kContourGuided) {
@@ -525,10 +644,16 @@ class TSmearer {
   long double step_ = 0, reach_ = 0, tail_ = 0, contourLimit_ = 0;
   int32_t maxSide_ = 0;
   std::vector<long double> sines_, cosines_, distances_, weights_;
+  std::vector<double> distancesD_;
+  double positionError_ = 0, skipStep_ = 1;
+  // Per pixel: the distance (the larger of the row and column distances,
+  // at most 65535) to the nearest pixel of transparency <= 12.
+  std::vector<uint16_t> clearance_;
   // Row interpolation estimate (QuickRow).
   std::vector<double> kernel_, rowSources_;
   std::array<std::vector<double>, NP> rowValues_;
   double rowLargest_ = 0;
+  bool rowHasSource_ = false;
   int32_t preparedRow_ = -1;
 };
 
