@@ -7,7 +7,11 @@
 // raster's checked accessors: planes are read through row-pointer tables,
 // sines, cosines and distance weights are worked out once per page, and the
 // interpolated reads reproduce TDrovixGraph::SmoothPixel bit for bit while
-// skipping its arithmetic wherever the four neighbours agree.
+// skipping its arithmetic wherever the four neighbours agree. Rays jump over
+// samples that a distance map shows cannot meet opaque drawing, and work
+// their sample positions out in double precision, falling back to extended
+// precision near a float rounding boundary. Every result equals that of the
+// plain rules (the tests compare them).
 #include <algorithm>
 #include <array>
 #include <cmath>
