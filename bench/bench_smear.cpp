@@ -4,18 +4,23 @@
 // and the PSNR of the refilled pixels against the page without lettering.
 // Seconds are CPU seconds of the smearing thread.
 //
-//   bench_smear [--power N] [--only METHOD] [--extra FILE]
+//   bench_smear [--power N] [--only METHOD] [--extra FILE] [--case NAME]
 //
 // --power sets the smear quality of the ray methods (default 25, the
 // program's default); the row interpolation is reached only through power 0
 // and runs at that. --only runs one method (by its name, e.g. STRICKY), for
 // profiling. --extra appends the rows of FILE to the table (the
 // comparison rows that bench/run_smear_bench.sh measures with OpenCV).
+// --case picks the page: "page" (the default, above), "transparent" (a
+// 1000 x 1000 page with every pixel transparent: nothing to draw from) or
+// "hole" (a 600 x 600 hole in the middle of a 2000 x 2000 drawing), the two
+// large transparent areas whose time must stay bounded.
 // Contour methods include the contour computation in their time, since a
 // page build pays for it in the same step.
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -93,7 +98,7 @@ void Row(const char* name, double seconds, double targets, double psnr) {
 
 int main(int argc, char** argv) {
   int32_t power = 25;
-  std::string extra, only;
+  std::string extra, only, pageCase = "page";
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--power") == 0 && i + 1 < argc) {
       power = std::atoi(argv[++i]);
@@ -101,13 +106,35 @@ int main(int argc, char** argv) {
       only = argv[++i];
     } else if (std::strcmp(argv[i], "--extra") == 0 && i + 1 < argc) {
       extra = argv[++i];
+    } else if (std::strcmp(argv[i], "--case") == 0 && i + 1 < argc) {
+      pageCase = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: bench_smear [--power N] [--only METHOD] [--extra FILE]\n");
+      std::fprintf(stderr, "usage: bench_smear [--power N] [--only METHOD] [--extra FILE] [--case NAME]\n");
       return 2;
     }
   }
 
-  const smear_bench::TPage page = smear_bench::MakePage();
+  smear_bench::TPage page;
+  if (pageCase == "page") {
+    page = smear_bench::MakePage();
+  } else if (pageCase == "transparent") {
+    page = smear_bench::MakePage(1000, 1000, 0.0);
+    std::fill(page.mask.begin(), page.mask.end(), uint8_t{1});
+  } else if (pageCase == "hole") {
+    page = smear_bench::MakePage(2000, 2000, 0.0);
+    for (int32_t y = 700; y < 1300; ++y)
+      for (int32_t x = 700; x < 1300; ++x) page.mask[static_cast<size_t>(y) * 2000 + x] = 1;
+  } else {
+    std::fprintf(stderr, "bench_smear: unknown case \"%s\" (page, transparent, hole)\n", pageCase.c_str());
+    return 2;
+  }
+  if (pageCase != "page") {
+    page.targets = 0;
+    for (size_t i = 0; i < page.mask.size(); ++i) {
+      if (page.mask[i] != 0) page.lettered[i] = 0;
+      page.targets += page.mask[i];
+    }
+  }
   std::printf("Text removal, %d x %d page, %lld target pixels (%.2f %%), power %d\n\n", page.width,
               page.height, static_cast<long long>(page.targets),
               100.0 * page.targets / (double(page.width) * page.height), power);

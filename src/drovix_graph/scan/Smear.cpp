@@ -7,7 +7,11 @@
 // raster's checked accessors: planes are read through row-pointer tables,
 // sines, cosines and distance weights are worked out once per page, and the
 // interpolated reads reproduce TDrovixGraph::SmoothPixel bit for bit while
-// skipping its arithmetic wherever the four neighbours agree.
+// skipping its arithmetic wherever the four neighbours agree. Rays jump over
+// samples that a distance map shows cannot meet opaque drawing, and work
+// their sample positions out in double precision, falling back to extended
+// precision near a float rounding boundary. Every result equals that of the
+// plain rules (the tests compare them).
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -54,6 +58,8 @@ constexpr int32_t kTargetAbove = 20;
 // A (possibly interpolated) read is opaque drawing when its transparency is
 // at most this: transparency / 255 < 0.05, i.e. below 12.75.
 constexpr int32_t kSourceAtMost = 12;
+// Rays skip ahead from a sample this far from every opaque pixel.
+constexpr uint32_t kSkipFrom = 4;
 // The angle that ends the fan of rays; the angle step is worked out from the
 // slightly larger 6.2832 so that exactly R rays fit below it.
 constexpr long double kFullTurn = 2 * std::numbers::pi_v<long double>;
@@ -124,6 +130,10 @@ class TSample {
     ca_ = static_cast<size_t>(std::clamp(c0, 0, lastColumn));
     cb_ = static_cast<size_t>(std::clamp(c0 + 1, 0, lastColumn));
   }
+
+  // The top-left neighbour of the position, clamped into the page.
+  size_t Row() const { return ra_; }
+  size_t Column() const { return ca_; }
 
   // SmoothPixel of the plane (given by its row table) at this position.
   int32_t Read(int32_t* const* rows) {
@@ -335,6 +345,8 @@ class TSmearer {
       sines_.push_back(std::sin(a));
       cosines_.push_back(std::cos(a));
     }
+    sinesD_.assign(sines_.begin(), sines_.end());
+    cosinesD_.assign(cosines_.begin(), cosines_.end());
 
     // Distances r = step, 2 step, ... of a ray's samples and their weights.
     // A ray runs only while r < F + tail with F <= max(width, height), which
@@ -342,10 +354,62 @@ class TSmearer {
     const size_t samples = static_cast<size_t>((maxSide_ + tail_) / step_) + 4;
     distances_.resize(samples);
     weights_.resize(samples);
+    distancesD_.resize(samples);
+    collected_.resize(samples);
     long double r = step_;
     for (size_t k = 0; k < samples; ++k, r += step_) {
       distances_[k] = r;
+      distancesD_[k] = static_cast<double>(r);
       weights_[k] = params.cubeWeight ? 1.0L / (r * r * r) : 1.0L / std::exp(r);
+    }
+    // |double - extended| of a coordinate x + r d, |d| <= 1: a few roundings
+    // of 2^-53 relative to |x| + r, far less than this.
+    positionError_ = (2.0 * maxSide_ + static_cast<double>(tail_) + 16) * 0x1p-48;
+    // The step with room for the rounding of the distances and of the floats.
+    skipStep_ = static_cast<double>(step_) * (1 + 0x1p-20);
+    belowMaxSide_ = StopIndex(maxSide_);
+    // A whole contour value c exceeds 4 x the mean exactly when it exceeds
+    // the floor of that (the mean is at most 128).
+    contourLimitWhole_ = static_cast<int64_t>(std::floor(contourLimit_));
+    ComputeClearance();
+  }
+
+  // Two passes of the chessboard distance transform, which is exact for the
+  // larger of the row and column distances.
+  void ComputeClearance() {
+    constexpr uint32_t kFar = 65535;
+    const size_t w = static_cast<size_t>(width_);
+    clearance_.assign(w * static_cast<size_t>(height_), kFar);
+    auto relax = [&](size_t i, uint32_t neighbour) {
+      const uint32_t d = std::min(neighbour + 1, kFar);
+      if (d < clearance_[i]) clearance_[i] = static_cast<uint16_t>(d);
+    };
+    for (size_t y = 0; y < static_cast<size_t>(height_); ++y) {
+      const int32_t* transparency = transparency_[y];
+      for (size_t x = 0; x < w; ++x) {
+        const size_t i = y * w + x;
+        if (transparency[x] <= kSourceAtMost) {
+          clearance_[i] = 0;
+          continue;
+        }
+        if (x > 0) relax(i, clearance_[i - 1]);
+        if (y > 0) {
+          relax(i, clearance_[i - w]);
+          if (x > 0) relax(i, clearance_[i - w - 1]);
+          if (x + 1 < w) relax(i, clearance_[i - w + 1]);
+        }
+      }
+    }
+    for (size_t y = static_cast<size_t>(height_); y-- > 0;) {
+      for (size_t x = w; x-- > 0;) {
+        const size_t i = y * w + x;
+        if (x + 1 < w) relax(i, clearance_[i + 1]);
+        if (y + 1 < static_cast<size_t>(height_)) {
+          relax(i, clearance_[i + w]);
+          if (x > 0) relax(i, clearance_[i + w - 1]);
+          if (x + 1 < w) relax(i, clearance_[i + w + 1]);
+        }
+      }
     }
   }
 
@@ -401,8 +465,10 @@ class TSmearer {
   void PrepareRow(int32_t y) {
     const int32_t* transparency = transparency_[static_cast<size_t>(y)];
     rowLargest_ = 0;
+    rowHasSource_ = false;
     for (int32_t i = 0; i < width_; ++i) {
       const bool source = transparency[i] <= kSourceAtMost;
+      rowHasSource_ = rowHasSource_ || source;
       rowSources_[static_cast<size_t>(i)] = source ? 1.0 : 0.0;
       for (size_t p = 0; p < NP; ++p) {
         const int32_t v = planes_[p][static_cast<size_t>(y)][i];
@@ -417,6 +483,7 @@ class TSmearer {
   // outwards, weighted 1/d^3. Pixels in the first or last column collect nothing.
   void InterpolateRow(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
     if (x == 0 || x == width_ - 1) return;
+    if (y == preparedRow_ && !rowHasSource_) return;  // a fully transparent row: nothing to collect
     const int32_t* transparency = transparency_[static_cast<size_t>(y)];
     std::array<const int32_t*, NP> values;
     for (size_t p = 0; p < NP; ++p) values[p] = planes_[p][static_cast<size_t>(y)];
@@ -435,6 +502,51 @@ class TSmearer {
     }
   }
 
+  // A coordinate of sample k of a ray: float(base + r x direction) with r =
+  // distances_[k], as worked out in extended precision. The double result
+  // lies within positionError_ of the extended one, so unless it is that
+  // close to a midpoint between two floats both round to the same float.
+  // The midpoints next to a float f of |f| in [2^e, 2^(e+1)] lie 2^(e-24) away.
+  float Coordinate(int32_t base, double direction, const long double* directionL, size_t k) const {
+    const double v = base + distancesD_[k] * direction;
+    const float f = static_cast<float>(v);
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    bits &= 0x7ff0000000000000ULL;
+    double binade;
+    std::memcpy(&binade, &bits, sizeof binade);
+    if (std::fabs(std::fabs(v - static_cast<double>(f)) - binade * 0x1p-24) > positionError_) return f;
+    return ExactCoordinate(base, directionL, k);
+  }
+
+  [[gnu::noinline]] float ExactCoordinate(int32_t base, const long double* direction, size_t k) const {
+    return static_cast<float>(static_cast<long double>(base) + distances_[k] * *direction);
+  }
+
+  // The index of the first sample at or beyond distance `stop`: a ray runs
+  // while r < stop, that is while its sample index is below this.
+  size_t StopIndex(long double stop) const {
+    const double guess = static_cast<double>(stop) / static_cast<double>(step_) - 1.5;
+    size_t i = guess > 0 ? std::min(static_cast<size_t>(guess), distances_.size() - 1) : 0;
+    while (i + 1 < distances_.size() && distances_[i] < stop) ++i;
+    while (i > 0 && !(distances_[i - 1] < stop)) --i;
+    return i;
+  }
+
+  // How many samples after one whose top-left neighbour lies `clear` pixels
+  // (counted as the larger of the row and column distances) from every
+  // pixel of transparency <= 12 cannot be sources either. A read is a
+  // source only if one of its four neighbours is such a pixel (a mean of
+  // values above 12 rounds above 12). Sample k + j lies within j x step +
+  // 0.001 of sample k in each coordinate (the floats are rounded within
+  // 2^-11 of the ray), which moves the truncated, clamped top-left
+  // neighbour by at most m pixels when j x step + 0.001 < m; its four
+  // neighbours stay within m + 1 of the first one, clear of opaque pixels
+  // while m + 1 < clear.
+  size_t SkippableAfter(uint32_t clear) const {
+    return static_cast<size_t>((static_cast<double>(clear) - 2.002) / skipStep_);
+  }
+
   // Rays from (x, y) outwards. Each starts collecting at its first opaque
   // point F, collects for `tail` more pixels and gives up `reach` pixels
   // beyond the nearest first hit G of the rays cast before it.
@@ -446,76 +558,153 @@ class TSmearer {
   // opaque point only up to that point, where the difference is 0, so it
   // never ends a ray and is left out. Without edgeStop contour-limited rays
   // ignore the contour plane. Returns whether any ray met an opaque point.
+  // What one ray collected: its points in collected_[0 .. collected), the
+  // index of the sample it ended at, and its first collected distance F.
+  struct TRayWalk {
+    size_t collected = 0;
+    size_t end = 0;
+    bool firstSet = false;
+    bool reached = false;
+  };
+
   template <TRoutine K, bool edgeStop = true>
-  bool CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
+  bool CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) {
+    nearest_ = maxSide_;  // G
+    const size_t rays = sines_.size();
+    bool reached = false;
+    for (size_t ray = 0; ray < rays; ++ray) {
+      const TRayWalk walk = WalkRay<K, edgeStop>(x, y, ray);
+      reached = reached || walk.reached;
+      long double first = walk.firstSet ? distances_[collected_[0].k] : maxSide_;  // F
+      // The sums in the order of the samples, as the rules add them.
+      if constexpr (K == TRoutine::kRayCasting) {
+        for (size_t i = 0; i < walk.collected; ++i) {
+          const long double wr = weights_[collected_[i].k];
+          w += wr;
+          for (size_t p = 0; p < NP; ++p) s[p] += collected_[i].v[p] * wr;
+        }
+      } else {
+        long double rayW = 0;
+        std::array<long double, NP> rayS{};
+        for (size_t i = 0; i < walk.collected; ++i) {
+          const long double wr = weights_[collected_[i].k];
+          rayW += wr;
+          for (size_t p = 0; p < NP; ++p) rayS[p] += collected_[i].v[p] * wr;
+        }
+        if constexpr (K == TRoutine::kContourGuided) {
+          const long double end = distances_[walk.end];
+          if (end < first) first = end;
+          const long double factor = (end - first) * (end - first);
+          w += rayW * factor;
+          for (size_t p = 0; p < NP; ++p) s[p] += rayS[p] * factor;
+        } else {
+          w += rayW;
+          for (size_t p = 0; p < NP; ++p) s[p] += rayS[p];
+        }
+      }
+      nearest_ = std::min(nearest_, first);
+    }
+    return reached;
+  }
+
+  // One ray from (x, y), nearest_ holding G. Out of line and free of
+  // extended values, so that the walk keeps nothing on the x87 stack across
+  // the calls it makes.
+  template <TRoutine K, bool edgeStop>
+  [[gnu::noinline]] TRayWalk WalkRay(int32_t x, int32_t y, size_t ray) {
     const float widthF = static_cast<float>(width_), heightF = static_cast<float>(height_);
     const int32_t lastRow = height_ - 1, lastColumn = width_ - 1;
     int32_t* const* transparency = transparency_.data();
     int32_t* const* contours = contours_.data();
     std::array<int32_t* const*, NP> planes;
     for (size_t p = 0; p < NP; ++p) planes[p] = planes_[p].data();
-    const long double xl = x, yl = y;
-    long double nearest = maxSide_;  // G
-    const size_t rays = sines_.size();
-    bool reached = false;
-    for (size_t ray = 0; ray < rays; ++ray) {
-      const long double sine = sines_[ray], cosine = cosines_[ray];
-      long double first = maxSide_;  // F
-      // r < F + tail and r - G < reach in one test: r and G are multiples of
-      // the step or whole, so r - G and G + reach are exact and the two
-      // forms agree.
-      long double stop = std::min(first + tail_, nearest + reach_);
-      long double rayW = 0;
-      std::array<long double, NP> rayS{};
-      int32_t firstContour = 0;
-      bool hit = false;
-      float px = static_cast<float>(x), py = static_cast<float>(y);
-      size_t k = 0;  // sample k lies at distances_[k] = (k + 1) x step
-      for (; px > 0 && px < widthF && py > 0 && py < heightF && distances_[k] < stop; ++k) {
-        const long double r = distances_[k];
-        px = static_cast<float>(xl + r * sine);
-        py = static_cast<float>(yl + r * cosine);
-        TSample sample(py, px, lastRow, lastColumn);
-        if (!sample.IsSource(transparency)) continue;
-        reached = true;
-        if constexpr (K == TRoutine::kContourGuided) {
-          const int32_t c = sample.Read(contours);
-          if (!hit) {
-            firstContour = c;
-            hit = true;
-          } else if (c < firstContour / kContourSpread || c > firstContour * kContourSpread) {
-            break;
+    auto inside = [&](float cx, float cy) { return cx > 0 && cx < widthF && cy > 0 && cy < heightF; };
+    const long double* sine = &sines_[ray];
+    const long double* cosine = &cosines_[ray];
+    const double sineD = sinesD_[ray], cosineD = cosinesD_[ray];
+    auto columnAt = [&](size_t i) { return Coordinate(x, sineD, sine, i); };
+    auto rowAt = [&](size_t i) { return Coordinate(y, cosineD, cosine, i); };
+    TRayWalk walk;
+    // r < F + tail and r - G < reach in one test: r and G are multiples of
+    // the step or whole, so r - G and G + reach are exact and the two forms
+    // agree. Sample k runs while k < stopAt.
+    size_t stopAt = RayStop(maxSide_);
+    // Contour-guided: the ray ends at a contour below lowContour or above
+    // highContour (c0 / 1.9 and c0 x 1.9 as whole bounds).
+    int64_t lowContour = 0, highContour = 0;
+    bool hit = false;
+    float px = static_cast<float>(x), py = static_cast<float>(y);
+    size_t k = 0;  // sample k lies at distances_[k] = (k + 1) x step
+    for (; inside(px, py) && k < stopAt; ++k) {
+      px = columnAt(k);
+      py = rowAt(k);
+      TSample sample(py, px, lastRow, lastColumn);
+      const uint32_t clear = clearance_[sample.Row() * static_cast<size_t>(width_) + sample.Column()];
+      if (clear >= kSkipFrom && inside(px, py)) {
+        // Samples k .. k + n cannot be sources (see SkippableAfter); the ray
+        // walks over them unless it leaves the page or reaches its stop on
+        // the way, which is found exactly: the samples inside the page are
+        // a prefix of the ray, the coordinates being monotonic in k.
+        const size_t last = std::min(k + SkippableAfter(clear), stopAt - 1);
+        if (last > k) {
+          size_t lo = k, hi = last;  // sample lo is inside; find the last inside below hi
+          while (lo + 1 < hi) {
+            const size_t mid = lo + (hi - lo) / 2;
+            if (inside(columnAt(mid), rowAt(mid))) {
+              lo = mid;
+            } else {
+              hi = mid;
+            }
           }
-        } else if constexpr (K == TRoutine::kContourLimited && edgeStop) {
-          if (sample.Read(contours) > contourLimit_) break;
+          k = lo + 1;  // inside up to lo: the ray goes on to sample lo + 1 (<= last)
+          px = columnAt(k);
+          py = rowAt(k);
         }
-        if (r < first) {
-          first = r;
-          stop = std::min(first + tail_, nearest + reach_);
-        }
-        const long double wr = weights_[k];
-        if constexpr (K == TRoutine::kRayCasting) {
-          w += wr;
-          for (size_t p = 0; p < NP; ++p) s[p] += sample.Read(planes[p]) * wr;
-        } else {
-          rayW += wr;
-          for (size_t p = 0; p < NP; ++p) rayS[p] += sample.Read(planes[p]) * wr;
-        }
+        continue;
       }
+      if (!sample.IsSource(transparency)) continue;
+      walk.reached = true;
       if constexpr (K == TRoutine::kContourGuided) {
-        const long double end = distances_[k];
-        if (end < first) first = end;
-        const long double factor = (end - first) * (end - first);
-        w += rayW * factor;
-        for (size_t p = 0; p < NP; ++p) s[p] += rayS[p] * factor;
-      } else if constexpr (K == TRoutine::kContourLimited) {
-        w += rayW;
-        for (size_t p = 0; p < NP; ++p) s[p] += rayS[p];
+        const int32_t c = sample.Read(contours);
+        if (!hit) {
+          SetContourBounds(c, lowContour, highContour);
+          hit = true;
+        } else if (c < lowContour || c > highContour) {
+          break;
+        }
+      } else if constexpr (K == TRoutine::kContourLimited && edgeStop) {
+        if (sample.Read(contours) > contourLimitWhole_) break;
       }
-      nearest = std::min(nearest, first);
+      if (!walk.firstSet && k < belowMaxSide_) {
+        // The first collected point closer than max(width, height): F.
+        walk.firstSet = true;
+        stopAt = FirstHitStop(k);
+      }
+      TCollected& point = collected_[walk.collected++];
+      point.k = k;
+      for (size_t p = 0; p < NP; ++p) point.v[p] = sample.Read(planes[p]);
     }
-    return reached;
+    walk.end = k;
+    return walk;
   }
+
+  // The stop index of a ray whose F is `first`: min(F + tail, G + reach).
+  [[gnu::noinline]] size_t RayStop(long double first) const {
+    return StopIndex(std::min(first + tail_, nearest_ + reach_));
+  }
+  [[gnu::noinline]] size_t FirstHitStop(size_t k) const { return RayStop(distances_[k]); }
+
+  // For a whole contour value c: c < c0 / 1.9 exactly when c < ceil(c0 / 1.9),
+  // and c > c0 x 1.9 exactly when c > floor(c0 x 1.9).
+  [[gnu::noinline]] static void SetContourBounds(int32_t c0, int64_t& low, int64_t& high) {
+    low = static_cast<int64_t>(std::ceil(c0 / kContourSpread));
+    high = static_cast<int64_t>(std::floor(c0 * kContourSpread));
+  }
+
+  struct TCollected {
+    size_t k;
+    std::array<int32_t, NP> v;
+  };
 
   const int32_t width_, height_;
   const TRows transparency_;
@@ -525,10 +714,20 @@ class TSmearer {
   long double step_ = 0, reach_ = 0, tail_ = 0, contourLimit_ = 0;
   int32_t maxSide_ = 0;
   std::vector<long double> sines_, cosines_, distances_, weights_;
+  std::vector<double> distancesD_, sinesD_, cosinesD_;
+  long double nearest_ = 0;            // G of the target being refilled
+  std::vector<TCollected> collected_;  // one ray's collected points
+  size_t belowMaxSide_ = 0;            // samples closer than max(width, height)
+  int64_t contourLimitWhole_ = 0;      // floor(4 x mean contour)
+  double positionError_ = 0, skipStep_ = 1;
+  // Per pixel: the distance (the larger of the row and column distances,
+  // at most 65535) to the nearest pixel of transparency <= 12.
+  std::vector<uint16_t> clearance_;
   // Row interpolation estimate (QuickRow).
   std::vector<double> kernel_, rowSources_;
   std::array<std::vector<double>, NP> rowValues_;
   double rowLargest_ = 0;
+  bool rowHasSource_ = false;
   int32_t preparedRow_ = -1;
 };
 

@@ -1,0 +1,150 @@
+// The smear skips over ray samples that cannot meet opaque drawing, works
+// positions out in double precision and falls back to the exact arithmetic
+// near rounding boundaries. This test compares it with the plain rules on
+// many small random pages: every method, ray counts from 1 to 100 power,
+// grey and colour, screen tone, line art and noise, masks with soft edges
+// (transparencies around the source and target thresholds), large holes,
+// holes touching every edge, and pages with no opaque pixel at all.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "smear_reference.h"
+
+namespace drovix::smear_test {
+namespace {
+
+using TGrid = std::vector<int32_t>;
+
+struct TRandomPage {
+  int32_t h, w;
+  std::vector<TGrid> planes;  // red, green, blue; grey pages use the first
+  TGrid mask;
+};
+
+int32_t Pick(std::mt19937& rng, int32_t lo, int32_t hi) {
+  return lo + static_cast<int32_t>(rng() % static_cast<uint32_t>(hi - lo + 1));
+}
+
+TGrid RandomPlane(std::mt19937& rng, int32_t h, int32_t w) {
+  TGrid v(static_cast<size_t>(h * w));
+  const int32_t kind = Pick(rng, 0, 3);
+  const int32_t period = Pick(rng, 2, 6), dark = Pick(rng, 0, 90), light = Pick(rng, 140, 255);
+  const int32_t noise = Pick(rng, 0, 12), flat = Pick(rng, 0, 255);
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      int32_t g = flat;
+      if (kind == 1) g = (x % period < period / 2 + 1 && y % period < period / 2 + 1) ? dark : light;  // dots
+      if (kind == 2) g = ((x + y) / period) % 2 == 0 ? dark : light;       // hatching
+      if (kind == 3) g = light - (light - dark) * y / std::max(1, h - 1);  // gradient
+      v[static_cast<size_t>(y * w + x)] = std::clamp(g + Pick(rng, -noise, noise), 0, 255);
+    }
+  // Line art across the plane.
+  for (int32_t l = Pick(rng, 0, 3); l > 0; --l) {
+    const int32_t a = Pick(rng, -3, 3), b = Pick(rng, -w, w), value = Pick(rng, 0, 60);
+    for (int32_t y = 0; y < h; ++y)
+      for (int32_t x = 0; x < w; ++x)
+        if (std::abs(a * y + b - x) <= 1) v[static_cast<size_t>(y * w + x)] = value;
+  }
+  return v;
+}
+
+// Boxes of lettering with a rim of low transparencies, some reaching the
+// page edges, some covering most of the page.
+TGrid RandomMask(std::mt19937& rng, int32_t h, int32_t w) {
+  TGrid t(static_cast<size_t>(h * w), 0);
+  if (Pick(rng, 0, 15) == 0) {
+    std::fill(t.begin(), t.end(), 255);  // nothing to draw from
+    return t;
+  }
+  static constexpr int32_t kRim[] = {1, 8, 12, 13, 19, 20, 21, 30, 128};
+  for (int32_t n = Pick(rng, 1, 5); n > 0; --n) {
+    const bool large = Pick(rng, 0, 4) == 0;
+    const int32_t bh = large ? Pick(rng, h / 2, h) : Pick(rng, 1, std::max(1, h / 3));
+    const int32_t bw = large ? Pick(rng, w / 2, w) : Pick(rng, 1, std::max(1, w / 3));
+    const int32_t y0 = Pick(rng, -2, h - 1), x0 = Pick(rng, -2, w - 1);
+    const int32_t rim = kRim[Pick(rng, 0, 8)], inner = Pick(rng, 0, 3) == 0 ? Pick(rng, 21, 254) : 255;
+    for (int32_t y = y0 - 1; y <= y0 + bh; ++y)
+      for (int32_t x = x0 - 1; x <= x0 + bw; ++x) {
+        if (y < 0 || x < 0 || y >= h || x >= w) continue;
+        const bool in = y >= y0 && y < y0 + bh && x >= x0 && x < x0 + bw;
+        int32_t& cell = t[static_cast<size_t>(y * w + x)];
+        cell = std::max(cell, in ? inner : rim);
+      }
+  }
+  return t;
+}
+
+TPixelFn From(const TGrid& v, int32_t w) {
+  return [&v, w](int32_t y, int32_t x) { return v[static_cast<size_t>(y * w + x)]; };
+}
+
+template <class Scan>
+void Mark(Scan& s, const TRandomPage& page) {
+  for (int32_t y = 0; y < page.h; ++y)
+    for (int32_t x = 0; x < page.w; ++x)
+      SetTransparency(s, y, x, page.mask[static_cast<size_t>(y * page.w + x)]);
+}
+
+TEST(SmearRandom, ManySmallPagesMatchThePlainRules) {
+  std::mt19937 rng(20261210);
+  static constexpr int32_t kPowers[] = {1, 2, 7, 25, 60, 100};
+  int32_t compared = 0;
+  for (int32_t round = 0; round < 6; ++round) {
+    for (const TMethodCase& m : AllMethods()) {
+      for (bool colour : {false, true}) {
+        TRandomPage page;
+        page.h = Pick(rng, 2, 34);
+        page.w = Pick(rng, 2, 34);
+        for (int32_t p = 0; p < (colour ? 3 : 1); ++p)
+          page.planes.push_back(RandomPlane(rng, page.h, page.w));
+        page.mask = RandomMask(rng, page.h, page.w);
+        const int32_t power = m.method == SDRAFT ? 0 : kPowers[Pick(rng, 0, 5)];
+        SCOPED_TRACE(std::string(m.name) + (colour ? " colour" : " grey") + " power " +
+                     std::to_string(power) + " round " + std::to_string(round) + " " +
+                     std::to_string(page.h) + "x" + std::to_string(page.w));
+        if (colour) {
+          auto make = [&] {
+            auto s = ColourScan(page.h, page.w, From(page.planes[0], page.w), From(page.planes[1], page.w),
+                                From(page.planes[2], page.w));
+            Mark(*s, page);
+            s->SmearMethod = m.method;
+            s->SmearPower = power;
+            return s;
+          };
+          auto fast = make(), plain = make();
+          SmearPrinting(*fast);
+          testing::internal::CaptureStdout();
+          ReferenceSmear(*plain, {plain.get(), plain->GreenPlane.get(), plain->RedPlane.get()}, true);
+          testing::internal::GetCapturedStdout();
+          ASSERT_EQ(Pixels(*fast), Pixels(*plain));
+          ASSERT_EQ(Pixels(*fast->GreenPlane), Pixels(*plain->GreenPlane));
+          ASSERT_EQ(Pixels(*fast->RedPlane), Pixels(*plain->RedPlane));
+        } else {
+          auto make = [&] {
+            auto s = GreyScan(page.h, page.w, From(page.planes[0], page.w));
+            Mark(*s, page);
+            s->SmearMethod = m.method;
+            s->SmearPower = power;
+            return s;
+          };
+          auto fast = make(), plain = make();
+          SmearPrinting(*fast);
+          testing::internal::CaptureStdout();
+          ReferenceSmear(*plain, {plain.get()}, false);
+          testing::internal::GetCapturedStdout();
+          ASSERT_EQ(Pixels(*fast), Pixels(*plain));
+        }
+        ++compared;
+      }
+    }
+  }
+  EXPECT_EQ(compared, 6 * 8 * 2);
+}
+
+}  // namespace
+}  // namespace drovix::smear_test
