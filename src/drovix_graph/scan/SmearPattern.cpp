@@ -15,8 +15,10 @@
 //    opaque pixel of p + v, p - v, p + 2v, ... (a whole period further is as
 //    good as one); the offer whose neighbourhood agrees best with the
 //    neighbourhood of p (opaque and already refilled pixels) is copied, all
-//    planes from the same pixel. So a line crossing a tone patch takes the
-//    offset along itself where the tone takes a lattice vector.
+//    planes together; offers that score about as well as the best are
+//    averaged with it, since the neighbourhood cannot tell them apart. So a
+//    line crossing a tone patch takes the offset along itself where the tone
+//    takes a lattice vector.
 // 3. A target for which no candidate reaches an opaque pixel shows the ERROR
 //    pattern.
 //
@@ -25,6 +27,8 @@
 #include "drovix_graph/scan/SmearPattern.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -49,6 +53,10 @@ constexpr int32_t kRingWidth = 4;
 constexpr int32_t kTile = 32;
 // A tile whose window holds fewer ring pixels than this widens its window.
 constexpr int32_t kMinRing = 24;
+// Ring pixels compared in the first pass over all offsets, about; the
+// best kPoolFactor x candidates offsets are then compared on all samples.
+constexpr size_t kCoarseSamples = 64;
+constexpr int32_t kPoolFactor = 6;
 
 // How widely the method searches, from the smear quality 1..100.
 struct TPatternParams {
@@ -66,6 +74,20 @@ TPatternParams ParamsFor(int32_t power) {
   p.candidates = 3 + power / 6;
   p.patchRadius = power < 50 ? 2 : 3;
   return p;
+}
+
+// Offers whose score is within this factor of the best are averaged.
+constexpr double kBlendWithin = 1.5;
+
+// n > 0: v / n rounded to the nearest, halves to even.
+int64_t DivRound(int64_t v, int64_t n) {
+  int64_t q = v / n, r = v % n;
+  if (r < 0) {
+    r += n;
+    --q;
+  }
+  if (2 * r > n || (2 * r == n && (q & 1) != 0)) ++q;
+  return q;
 }
 
 struct TOffset {
@@ -220,6 +242,43 @@ class TPatternSmear {
           candidates_[static_cast<size_t>(ty) * tilesX_ + tx] = TileCandidates(ty, tx);
   }
 
+  struct TSample {
+    int32_t y, x, guide;
+  };
+  struct TScored {
+    double cost;  // mean squared difference
+    int32_t length, dy, dx;
+  };
+
+  static bool Better(const TScored& a, const TScored& b) {
+    if (a.cost != b.cost) return a.cost < b.cost;
+    if (a.length != b.length) return a.length < b.length;
+    if (a.dy != b.dy) return a.dy < b.dy;
+    return a.dx < b.dx;
+  }
+
+  // The mean squared difference between every stride-th sample and the
+  // source c.dy rows and c.dx columns away, into c.cost. False when most of
+  // them land on no source (an offset into other targets says little).
+  bool Compare(const std::vector<TSample>& samples, size_t stride, TScored& c) const {
+    int64_t sum = 0;
+    int32_t count = 0, tried = 0;
+    for (size_t k = 0; k < samples.size(); k += stride) {
+      const TSample& q = samples[k];
+      ++tried;
+      const int32_t y = q.y + c.dy, x = q.x + c.dx;
+      if (y < 0 || y >= h_ || x < 0 || x >= w_) continue;
+      const size_t j = Index(y, x);
+      if (state_[j] != kSource) continue;
+      const int64_t d = q.guide - guide_[j];
+      sum += d * d;
+      ++count;
+    }
+    if (count == 0 || 2 * count < tried) return false;
+    c.cost = static_cast<double>(sum) / count;
+    return true;
+  }
+
   std::vector<TOffset> TileCandidates(int32_t ty, int32_t tx) {
     // The ring pixels of a window around the tile, widened until there are
     // enough; a hole without any ring (only rim around it) compares all
@@ -243,39 +302,34 @@ class TPatternSmear {
     if (ring.empty()) return {};
     // An even spread of at most ringSamples of them.
     const size_t stride = (ring.size() + params_.ringSamples - 1) / params_.ringSamples;
-    std::vector<size_t> samples;
-    for (size_t k = 0; k < ring.size(); k += stride) samples.push_back(ring[k]);
+    std::vector<TSample> samples;
+    for (size_t k = 0; k < ring.size(); k += stride) {
+      const size_t i = ring[k];
+      samples.push_back({static_cast<int32_t>(i / w_), static_cast<int32_t>(i % w_), guide_[i]});
+    }
 
-    struct TScored {
-      double cost;
-      int32_t length, dy, dx;
-    };
+    // Offsets of one half plane only: v and -v compare the same kind of
+    // pairs, and -v is tried with v anyway. A first pass compares a few
+    // samples for every offset; the most promising are compared in full.
+    const size_t coarseStride = std::max<size_t>(1, samples.size() / kCoarseSamples);
     std::vector<TScored> scored;
     const int32_t s = params_.shiftRange;
-    for (int32_t dy = -s; dy <= s; ++dy)
-      for (int32_t dx = -s; dx <= s; ++dx) {
-        if (dy == 0 && dx == 0) continue;
-        int64_t sum = 0;
-        int32_t count = 0;
-        for (size_t i : samples) {
-          const int32_t y = static_cast<int32_t>(i / w_) + dy, x = static_cast<int32_t>(i % w_) + dx;
-          if (y < 0 || y >= h_ || x < 0 || x >= w_) continue;
-          const size_t j = Index(y, x);
-          if (state_[j] != kSource) continue;
-          const int64_t d = guide_[i] - guide_[j];
-          sum += d * d;
-          ++count;
-        }
-        // An offset that lands mostly on other targets says little.
-        if (2 * count < static_cast<int32_t>(samples.size())) continue;
-        scored.push_back({static_cast<double>(sum) / count, dy * dy + dx * dx, dy, dx});
+    for (int32_t dy = 0; dy <= s; ++dy)
+      for (int32_t dx = dy == 0 ? 1 : -s; dx <= s; ++dx) {
+        TScored c{0, dy * dy + dx * dx, dy, dx};
+        if (Compare(samples, coarseStride, c)) scored.push_back(c);
       }
-    std::sort(scored.begin(), scored.end(), [](const TScored& a, const TScored& b) {
-      if (a.cost != b.cost) return a.cost < b.cost;
-      if (a.length != b.length) return a.length < b.length;
-      if (a.dy != b.dy) return a.dy < b.dy;
-      return a.dx < b.dx;
-    });
+    const size_t pool = std::min(scored.size(), static_cast<size_t>(kPoolFactor * params_.candidates));
+    std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(pool), scored.end(),
+                      Better);
+    scored.resize(pool);
+    if (coarseStride > 1) {
+      std::vector<TScored> fine;
+      for (TScored c : scored)
+        if (Compare(samples, 1, c)) fine.push_back(c);
+      scored.swap(fine);
+      std::sort(scored.begin(), scored.end(), Better);
+    }
     // The best ones, each at least two pixels from the others and from their
     // opposites (-v is tried with v anyway).
     std::vector<TOffset> kept;
@@ -322,9 +376,7 @@ class TPatternSmear {
     for (size_t i : order_) {
       const int32_t y = static_cast<int32_t>(i / w_), x = static_cast<int32_t>(i % w_);
       const std::vector<TOffset>& offers = candidates_[static_cast<size_t>(y / kTile) * tilesX_ + x / kTile];
-      double best = 0;
-      bool found = false;
-      int32_t by = 0, bx = 0;
+      offers_.clear();
       for (const TOffset& v : offers) {
         int32_t sy, sx;
         if (!SourceAlong(y, x, v, sy, sx)) continue;
@@ -343,18 +395,24 @@ class TPatternSmear {
             ++count;
           }
         }
-        const double score = (static_cast<double>(sum) + prior) / (count + 1);
-        if (!found || score < best) {
-          best = score;
-          by = sy;
-          bx = sx;
-          found = true;
-        }
+        offers_.push_back({(static_cast<double>(sum) + prior) / (count + 1), sy, sx});
       }
-      if (found) {
+      if (!offers_.empty()) {
+        double best = offers_[0].score;
+        for (const TOffer& o : offers_) best = std::min(best, o.score);
+        // Offers about as good as the best are averaged: where the
+        // neighbourhood cannot tell them apart, their mean is the safer guess.
+        const double limit = best * kBlendWithin;
+        int32_t n = 0;
+        std::array<int64_t, 3> total{};
+        for (const TOffer& o : offers_) {
+          if (o.score > limit) continue;
+          for (size_t p = 0; p < planes_.size(); ++p) total[p] += rows_[p][static_cast<size_t>(o.y)][o.x];
+          ++n;
+        }
         for (size_t p = 0; p < planes_.size(); ++p)
-          rows_[p][static_cast<size_t>(y)][x] = rows_[p][static_cast<size_t>(by)][bx];
-        guide_[i] = guide_[Index(by, bx)];
+          rows_[p][static_cast<size_t>(y)][x] = static_cast<int32_t>(DivRound(total[p], n));
+        guide_[i] = GuideAt(y, x);
         state_[i] = kFilled;
       } else {
         markFailed_(y0_ + y, x0_ + x);
@@ -373,6 +431,11 @@ class TPatternSmear {
 
   int32_t y0_ = 0, x0_ = 0, h_ = 0, w_ = 0, margin_ = 0;
   std::vector<uint8_t> state_, ring_;
+  struct TOffer {
+    double score;
+    int32_t y, x;
+  };
+  std::vector<TOffer> offers_;
   std::vector<int32_t> guide_;
   std::vector<std::vector<int32_t*>> rows_;
   std::vector<size_t> order_;

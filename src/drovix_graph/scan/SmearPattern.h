@@ -14,7 +14,7 @@ namespace drovix {
 
 // Refills the targets of the scan (transparency above 20) in the planes,
 // planes[0] being the scan's main raster; every plane is copied from the same
-// source pixel. markFailed(y, x) stamps a target that nothing could be copied
+// source pixels with the same weights. markFailed(y, x) stamps a target that nothing could be copied
 // to. Prints a "." each time more than a page width of targets is done.
 // The scan's SmearPower (1..100) sets how widely it searches.
 void SmearPattern(TDrovixMangaScan& scan, std::span<TDrovixGraph* const> planes,
