@@ -4,7 +4,7 @@
 // and the PSNR of the refilled pixels against the page without lettering.
 // Seconds are CPU seconds of the smearing thread.
 //
-//   bench_smear [--power N] [--only METHOD] [--extra FILE] [--case NAME]
+//   bench_smear [--power N] [--only METHOD] [--plain] [--extra FILE] [--dump FILE] [--case NAME]
 //
 // --power sets the smear quality of the ray methods (default 25, the
 // program's default); the row interpolation is reached only through power 0
@@ -15,6 +15,9 @@
 // 1000 x 1000 page with every pixel transparent: nothing to draw from) or
 // "hole" (a 600 x 600 hole in the middle of a 2000 x 2000 drawing), the two
 // large transparent areas whose time must stay bounded.
+// --plain builds the page without screen tone (flat grey and white panels
+// in place of the dots). --dump writes the page refilled by SPATTERN as a
+// binary PGM, for the side-by-side picture of run_smear_bench.sh.
 // Contour methods include the contour computation in their time, since a
 // page build pays for it in the same step.
 #include <fcntl.h>
@@ -28,6 +31,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "smear_page.h"
@@ -90,6 +94,16 @@ double CpuSeconds() {
   return static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
 }
 
+void WritePgm(const std::string& name, const TDrovixGraph& g) {
+  std::vector<unsigned char> bytes;
+  for (int32_t y = 0; y < g.Height(); ++y)
+    for (int32_t x = 0; x < g.Width(); ++x)
+      bytes.push_back(static_cast<unsigned char>(std::clamp(g.Pixel(y, x), 0, 255)));
+  std::ofstream out(name, std::ios::binary);
+  out << "P5\n" << g.Width() << " " << g.Height() << "\n255\n";
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
 void Row(const char* name, double seconds, double targets, double psnr) {
   std::printf("%-26s %9.2f %12.0f %9.2f\n", name, seconds, targets / seconds, psnr);
 }
@@ -98,7 +112,8 @@ void Row(const char* name, double seconds, double targets, double psnr) {
 
 int main(int argc, char** argv) {
   int32_t power = 25;
-  std::string extra, only, pageCase = "page";
+  std::string extra, only, dump, pageCase = "page";
+  bool tone = true;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--power") == 0 && i + 1 < argc) {
       power = std::atoi(argv[++i]);
@@ -108,15 +123,20 @@ int main(int argc, char** argv) {
       extra = argv[++i];
     } else if (std::strcmp(argv[i], "--case") == 0 && i + 1 < argc) {
       pageCase = argv[++i];
+    } else if (std::strcmp(argv[i], "--dump") == 0 && i + 1 < argc) {
+      dump = argv[++i];
+    } else if (std::strcmp(argv[i], "--plain") == 0) {
+      tone = false;
     } else {
-      std::fprintf(stderr, "usage: bench_smear [--power N] [--only METHOD] [--extra FILE] [--case NAME]\n");
+      std::fprintf(stderr,
+                   "usage: bench_smear [--power N] [--only METHOD] [--plain] [--extra FILE] [--dump FILE] [--case NAME]\n");
       return 2;
     }
   }
 
   smear_bench::TPage page;
   if (pageCase == "page") {
-    page = smear_bench::MakePage();
+    page = smear_bench::MakePage(2400, 3400, 0.04, 20240611, tone);
   } else if (pageCase == "transparent") {
     page = smear_bench::MakePage(1000, 1000, 0.0);
     std::fill(page.mask.begin(), page.mask.end(), uint8_t{1});
@@ -135,8 +155,8 @@ int main(int argc, char** argv) {
       page.targets += page.mask[i];
     }
   }
-  std::printf("Text removal, %d x %d page, %lld target pixels (%.2f %%), power %d\n\n", page.width,
-              page.height, static_cast<long long>(page.targets),
+  std::printf("Text removal, %d x %d page%s, %lld target pixels (%.2f %%), power %d\n\n", page.width,
+              page.height, tone ? "" : " without tone", static_cast<long long>(page.targets),
               100.0 * page.targets / (double(page.width) * page.height), power);
   std::printf("%-26s %9s %12s %9s\n", "method", "seconds", "targets/s", "PSNR dB");
   std::printf("%-26s %9s %12s %9.2f\n", "(lettering left in)", "-", "-",
@@ -146,9 +166,15 @@ int main(int argc, char** argv) {
     TSmear method;
     const char* name;
   } methods[] = {
-      {drovix::SDRAFT, "SDRAFT (power 0)"}, {drovix::SSIMPLE, "SSIMPLE"},       {drovix::SHARD, "SHARD"},
-      {drovix::SCIRCULAR, "SCIRCULAR"},     {drovix::SSMARTER, "SSMARTER"},     {drovix::STRICKY, "STRICKY"},
-      {drovix::SPICKY, "SPICKY"},           {drovix::SSELECTIVE, "SSELECTIVE"},
+      {drovix::SDRAFT, "SDRAFT (power 0)"},
+      {drovix::SSIMPLE, "SSIMPLE"},
+      {drovix::SHARD, "SHARD"},
+      {drovix::SCIRCULAR, "SCIRCULAR"},
+      {drovix::SSMARTER, "SSMARTER"},
+      {drovix::STRICKY, "STRICKY"},
+      {drovix::SPICKY, "SPICKY"},
+      {drovix::SSELECTIVE, "SSELECTIVE"},
+      {drovix::SPATTERN, "SPATTERN"},
   };
   for (const auto& m : methods) {
     if (!only.empty() && std::string(m.name).rfind(only, 0) != 0) continue;
@@ -163,6 +189,7 @@ int main(int argc, char** argv) {
     });
     Row(m.name, seconds, static_cast<double>(page.targets), psnr);
     std::fflush(stdout);
+    if (m.method == drovix::SPATTERN && !dump.empty()) WritePgm(dump, *scan);
   }
 
   if (!extra.empty()) {

@@ -83,8 +83,10 @@ inline uint8_t Halftone(int32_t x, int32_t y, double period, double level) {
 }  // namespace detail
 
 // The page: width x height, lettering on about `coverage` of its pixels.
+// Without tone the dot panels are drawn flat grey or white instead (the rest
+// of the page, its line art and its lettering stay the same).
 inline TPage MakePage(int32_t width = 2400, int32_t height = 3400, double coverage = 0.04,
-                      uint32_t seed = 20240611) {
+                      uint32_t seed = 20240611, bool tone = true) {
   using detail::TCanvas;
   detail::TRandom rnd(seed);
   TCanvas art(width, height, 255);
@@ -104,7 +106,8 @@ inline TPage MakePage(int32_t width = 2400, int32_t height = 3400, double covera
     y += ph;
   }
   for (const TPanel& p : panels) {
-    const int32_t kind = rnd.Int(0, 3);
+    int32_t kind = rnd.Int(0, 3);
+    if (!tone && kind < 2) kind += 2;
     const double period = rnd.Real(5.0, 8.0), level = rnd.Real(0.1, 0.6);
     const int32_t flat = rnd.Int(120, 230);
     for (int32_t y = p.y0; y < p.y1; ++y)

@@ -98,9 +98,9 @@ const Keywords& KeywordTable() {
   return k;
 }
 
-const std::array<std::string, 8>& SmearNames() {
-  static const std::array<std::string, 8> names = {
-      "", Ru("ПРОСТАЯ"), Ru("ЖЁСТКАЯ"), Ru("КРУЖАВЧИКАМИ"), Ru("УЛУЧШЕННАЯ"), Ru("ХИТРАЯ"), "", ""};
+const std::array<std::string, 9>& SmearNames() {
+  static const std::array<std::string, 9> names = {
+      "", Ru("ПРОСТАЯ"), Ru("ЖЁСТКАЯ"), Ru("КРУЖАВЧИКАМИ"), Ru("УЛУЧШЕННАЯ"), Ru("ХИТРАЯ"), "", "", Ru("УЗОРНАЯ")};
   return names;
 }
 

@@ -138,6 +138,10 @@ TEST_F(RecordTest, SummaryAndCleaningFingerprints) {
                 "-17" + "1720" + "133133" + "/f/normal/f/italic");
   EXPECT_EQ(manga_->CleaningSummary(*full), Ru("КРУЖАВЧИКАМИ 25 5,40,2,"));
 
+  auto patterned = Page({"МЕТОД_ЗАМАЗКИ(узорная)", "ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))",
+                         "ПРОЗРАЧНЫЕ_БАЛОНЫ()", "(x)"});
+  EXPECT_EQ(manga_->CleaningSummary(*patterned), Ru("УЗОРНАЯ 25 5,40,2,"));
+
   manga_->SmearMethod = SDRAFT;
   manga_->SmearPower = 0;
   auto draft = Page({"ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))", "ПРОЗРАЧНЫЕ_БАЛОНЫ()", "(x)"});

@@ -263,13 +263,14 @@ TEST(Values, SmearMethods) {
   EXPECT_EQ(Head("МЕТОД_ЗАМАЗКИ(жёсткая)").SmearMethod, SHARD);
   EXPECT_EQ(Head("МЕТОД_ЗАМАЗКИ(кружавчиками)").SmearMethod, SCIRCULAR);
   EXPECT_EQ(Head("МЕТОД_ЗАМАЗКИ(улучшенная)").SmearMethod, SSMARTER);
+  EXPECT_EQ(Head("МЕТОД_ЗАМАЗКИ( Узорная )").SmearMethod, SPATTERN);
   EXPECT_EQ(Fails("МЕТОД_ЗАМАЗКИ(ёлочкой)"),
             "Синтаксическая ошибка в строке 1.\n\rНеизвестный метод замазки \"ЁЛОЧКОЙ\".");
   EXPECT_EQ(Fails("МЕТОД_ЗАМАЗКИ(жесткая)"),
             "Синтаксическая ошибка в строке 1.\n\rНеизвестный метод замазки \"ЖЕСТКАЯ\".");
   static const char* const kNames[] = {"", "ПРОСТАЯ", "ЖЁСТКАЯ", "КРУЖАВЧИКАМИ",
-                                       "УЛУЧШЕННАЯ", "ХИТРАЯ", "", ""};
-  for (int m = SDRAFT; m <= SSELECTIVE; ++m)
+                                       "УЛУЧШЕННАЯ", "ХИТРАЯ", "", "", "УЗОРНАЯ"};
+  for (int m = SDRAFT; m <= SPATTERN; ++m)
     EXPECT_EQ(Cp1251ToUtf8(SmearMethodName(static_cast<TSmear>(m))), kNames[m]) << m;
 }
 

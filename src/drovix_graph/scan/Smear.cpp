@@ -23,6 +23,7 @@
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
+#include "drovix_graph/scan/SmearPattern.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -736,6 +737,11 @@ template <size_t NP, class MarkFailed>
 void SmearPlanes(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& planes, MarkFailed markFailed) {
   if (scan.TransparentCount <= 0 || scan.Transparency == nullptr || scan.Width() == 0) return;
   TSmear method = scan.SmearPower == 0 ? SDRAFT : scan.SmearMethod;
+  if (method == SPATTERN) {
+    ConsoleWrite(Ru(".замазываю по узору.."));
+    SmearPattern(scan, std::span<TDrovixGraph* const>(planes), markFailed);
+    return;
+  }
   if (method > SSELECTIVE) method = STRICKY;
   const TSmearParams& params = kSmearParams[method];
 

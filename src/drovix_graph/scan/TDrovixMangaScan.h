@@ -16,7 +16,7 @@ namespace drovix {
 class TBalon;
 
 // Text-removal methods, in this order.
-enum TSmear : uint8_t { SDRAFT, SSIMPLE, SHARD, SCIRCULAR, SSMARTER, STRICKY, SPICKY, SSELECTIVE };
+enum TSmear : uint8_t { SDRAFT, SSIMPLE, SHARD, SCIRCULAR, SSMARTER, STRICKY, SPICKY, SSELECTIVE, SPATTERN };
 
 struct TCorner {
   float y = 0;
