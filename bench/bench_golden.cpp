@@ -4,9 +4,11 @@
 // are compared with bench/golden/<scale>/<run>.txt, and the CPU seconds of
 // each run are printed. Takes minutes; run on demand.
 //
-//   bench_golden [--scale N] [--update]
+//   bench_golden [--scale N] [--update] [--program PATH]
 //
 // --update writes the checksum files from this build instead of comparing.
+// --program runs another build of the program (an older one, to record the
+// checksums it makes).
 #include <sys/resource.h>
 
 #include <cstdio>
@@ -33,13 +35,16 @@ int main(int argc, char** argv) {
   using namespace drovix;
   int32_t scale = 3;
   bool update = false;
+  std::string program = DROVIX_BINARY;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--scale") == 0 && i + 1 < argc) {
       scale = std::max(1, std::atoi(argv[++i]));
     } else if (std::strcmp(argv[i], "--update") == 0) {
       update = true;
+    } else if (std::strcmp(argv[i], "--program") == 0 && i + 1 < argc) {
+      program = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: bench_golden [--scale N] [--update]\n");
+      std::fprintf(stderr, "usage: bench_golden [--scale N] [--update] [--program PATH]\n");
       return 2;
     }
   }
@@ -55,7 +60,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args = {"ch.manga"};
     args.insert(args.end(), run.keys.begin(), run.keys.end());
     const double start = ChildCpuSeconds();
-    const golden::TRunResult result = golden::RunProgram(DROVIX_BINARY, folder, args);
+    const golden::TRunResult result = golden::RunProgram(program, folder, args);
     const double seconds = ChildCpuSeconds() - start;
     const std::vector<std::string> lines = golden::RunChecksums(folder, result, phrases);
     const std::string file = std::string(DROVIX_SOURCE_DIR) + "/bench/golden/x" + std::to_string(scale) + "/" +

@@ -8,11 +8,12 @@
 // grey levels. The whole builds are also run through the
 // program itself and timed as a child process.
 //
-//   bench_page [--methods] [--keep FOLDER]
+//   bench_page [--methods] [--keep FOLDER] [--chapter FOLDER]
 //
 // --methods also times text removal with every method on copies of the
 // working page (contours included for the methods that use them).
 // --keep writes the chapter into FOLDER and leaves it there.
+// --chapter only writes the chapter into FOLDER (for profiling the program).
 #include <fcntl.h>
 #include <png.h>
 #include <sys/resource.h>
@@ -315,13 +316,17 @@ double RunWhole(const std::string& folder, const char* key) {
 int main(int argc, char** argv) {
   bool methods = false;
   std::string keep;
+  bool chapterOnly = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--methods") == 0) {
       methods = true;
     } else if (std::strcmp(argv[i], "--keep") == 0 && i + 1 < argc) {
       keep = argv[++i];
+    } else if (std::strcmp(argv[i], "--chapter") == 0 && i + 1 < argc) {
+      keep = argv[++i];
+      chapterOnly = true;
     } else {
-      std::fprintf(stderr, "usage: bench_page [--methods] [--keep FOLDER]\n");
+      std::fprintf(stderr, "usage: bench_page [--methods] [--keep FOLDER] [--chapter FOLDER]\n");
       return 2;
     }
   }
@@ -334,6 +339,7 @@ int main(int argc, char** argv) {
   folder = std::filesystem::absolute(folder).string() + "/";
   try {
     WriteChapter(folder);
+    if (chapterOnly) return 0;
     std::printf("Page %d x %d, 12 balloons, 3 sounds, 4 %% old lettering; CPU seconds\n\n", kWidth, kHeight);
     for (int32_t quality : {0, 1}) {
       const std::vector<TStage> stages = BuildInStages(folder, quality, methods);

@@ -8,6 +8,7 @@
 // reference. Both are exposed so that tests can compare them on random input.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -36,7 +37,10 @@ inline bool StableFloat(double v, double err, float& out) {
 inline bool StableRound(double v, double err, int32_t& out) {
   if (!(std::fabs(v) < 0x1p30)) return false;
   err += std::fabs(v) * 0x1p-50;  // never narrower than the double itself
-  const double whole = std::floor(v);
+  // floor(v) without a library call (the baseline instruction set has no
+  // rounding instruction)
+  double whole = static_cast<double>(static_cast<int64_t>(v));
+  if (whole > v) whole -= 1;
   const double fraction = v - whole;  // exact
   if (std::fabs(fraction - 0.5) <= 2 * err) return false;
   out = static_cast<int32_t>(fraction < 0.5 ? whole : whole + 1);
@@ -115,9 +119,9 @@ inline bool ResampleFast(double ty, double tx, int32_t v00, int32_t v01, int32_t
   const double v = sum / (wa + wb + wc + wd);
   // The weights are off by a few units of 2^-53 relative (the fractions
   // included), which moves the mean by that much of the largest value.
-  const double largest = std::fmax(std::fmax(std::fabs(double(v00)), std::fabs(double(v01))),
-                                   std::fmax(std::fabs(double(v10)), std::fabs(double(v11))));
-  return StableRound(v, (largest + 1) * kFastPathSlack, out);
+  const auto magnitude = [](int32_t x) { return x < 0 ? -static_cast<int64_t>(x) : static_cast<int64_t>(x); };
+  const int64_t largest = std::max(std::max(magnitude(v00), magnitude(v01)), std::max(magnitude(v10), magnitude(v11)));
+  return StableRound(v, static_cast<double>(largest + 1) * kFastPathSlack, out);
 }
 
 }  // namespace drovix
