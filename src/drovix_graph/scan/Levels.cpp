@@ -155,10 +155,18 @@ void BlendGrain(std::initializer_list<TDrovixGraph*> planeList, const TDrovixGra
     while ((l + 1) * (l + 1) + k * k <= n * n) ++l;
     span[static_cast<size_t>(k + n)] = l;
   }
-  // Column positions in the edge map do not depend on the row.
-  std::vector<float> edgeX(static_cast<size_t>(w));
-  for (int32_t x = 0; x < w; ++x)
-    edgeX[static_cast<size_t>(x)] = static_cast<float>(static_cast<long double>(x) / w * sw);
+  // Column positions in the edge map do not depend on the row: the two
+  // neighbouring columns (clamped as SmoothPixel clamps them) and the
+  // fraction.
+  std::vector<int32_t> edgeC0(static_cast<size_t>(w)), edgeC1(static_cast<size_t>(w));
+  std::vector<float> edgeFc(static_cast<size_t>(w));
+  for (int32_t x = 0; x < w; ++x) {
+    const float column = static_cast<float>(static_cast<long double>(x) / w * sw);
+    const int32_t c0 = static_cast<int32_t>(column);
+    edgeFc[static_cast<size_t>(x)] = column - static_cast<float>(c0);
+    edgeC0[static_cast<size_t>(x)] = Clamp(c0, 0, sw - 1);
+    edgeC1[static_cast<size_t>(x)] = Clamp(c0 + 1, 0, sw - 1);
+  }
 
   // Padded prefix sums of the opaque values (per plane) and of the opaque
   // count of each row in the ring: slot r % ring holds row r, entry n + k
@@ -206,9 +214,18 @@ void BlendGrain(std::initializer_list<TDrovixGraph*> planeList, const TDrovixGra
         for (int32_t x = 0; x < w; ++x) total[x] += sumHi[x] - sumLo[x];
       }
     }
+    // The edge map's SmoothPixel at (edgeY, column of x), its neighbours
+    // read straight from the two rows.
     const float edgeY = static_cast<float>(static_cast<long double>(y) / h * sh);
-    for (int32_t x = 0; x < w; ++x)
-      edgeRow[static_cast<size_t>(x)] = Clamp(edges.SmoothPixel(edgeY, edgeX[static_cast<size_t>(x)]), 0, 255);
+    const int32_t r0 = static_cast<int32_t>(edgeY);
+    const float fr = edgeY - static_cast<float>(r0);
+    const int32_t* upper = edges.RowPtr(Clamp(r0, 0, sh - 1));
+    const int32_t* lower = edges.RowPtr(Clamp(r0 + 1, 0, sh - 1));
+    for (int32_t x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(x);
+      const int32_t c0 = edgeC0[i], c1 = edgeC1[i];
+      edgeRow[i] = Clamp(SmoothSample(fr, edgeFc[i], upper[c0], upper[c1], lower[c1], lower[c0]), 0, 255);
+    }
     for (int32_t p = 0; p < np; ++p) {
       int32_t* v = planes[static_cast<size_t>(p)]->RowPtr(y);
       const int64_t* total = &totals[static_cast<size_t>(p) * w];
