@@ -44,7 +44,7 @@ int32_t RandomValue(std::mt19937& rng) {
 TEST(ExactFastPath, SmoothSampleEqualsTheReference) {
   std::mt19937 rng(14);
   int64_t fast = 0;
-  for (int i = 0; i < 1000000; ++i) {
+  for (int i = 0; i < 200000; ++i) {
     const float fr = RandomFraction(rng), fc = RandomFraction(rng);
     const int32_t a = RandomValue(rng), b = RandomValue(rng), c = RandomValue(rng), d = RandomValue(rng);
     int32_t v;
@@ -57,7 +57,7 @@ TEST(ExactFastPath, SmoothSampleEqualsTheReference) {
   }
   // The fast path is the common one (values of 2^28 and more, an eighth of
   // the random ones, always take the reference).
-  EXPECT_GT(fast, 500000);
+  EXPECT_GT(fast, 100000);
 }
 
 TEST(ExactFastPath, SmoothSampleOnHalves) {
@@ -71,7 +71,7 @@ TEST(ExactFastPath, SmoothSampleOnHalves) {
 TEST(ExactFastPath, ResampleEqualsTheReference) {
   std::mt19937 rng(41);
   int64_t fast = 0;
-  for (int i = 0; i < 1000000; ++i) {
+  for (int i = 0; i < 200000; ++i) {
     // Fractions as Resize makes them: j * (source / target) in extended
     // precision, less its whole part.
     const int32_t source = 1 + static_cast<int32_t>(rng() % 4100), target = 1 + static_cast<int32_t>(rng() % 4100);
@@ -87,7 +87,7 @@ TEST(ExactFastPath, ResampleEqualsTheReference) {
           << v01 << " " << v10 << " " << v11;
     }
   }
-  EXPECT_GT(fast, 950000);
+  EXPECT_GT(fast, 190000);
 }
 
 TEST(ExactFastPath, ResampleOnHalves) {
@@ -119,7 +119,7 @@ TEST(ExactFastPath, StableRoundingIntervals) {
 TEST(ExactFastPath, DeformPositionEqualsTheReference) {
   std::mt19937 rng(7);
   int64_t fast = 0;
-  for (int i = 0; i < 1000000; ++i) {
+  for (int i = 0; i < 200000; ++i) {
     // Coefficients as the deformation makes them from corner marks given as
     // Singles: a start on the page and a span across it.
     const int32_t side = 2 + static_cast<int32_t>(rng() % 4100);
@@ -134,7 +134,7 @@ TEST(ExactFastPath, DeformPositionEqualsTheReference) {
                                                             << static_cast<double>(span) << " " << j;
     }
   }
-  EXPECT_GT(fast, 990000);
+  EXPECT_GT(fast, 198000);
   // A position on a Single's rounding boundary is left to the reference.
   float v;
   EXPECT_FALSE(PositionFast(1.0 + 0x1p-24, 0, 0, 1, v));
@@ -142,26 +142,26 @@ TEST(ExactFastPath, DeformPositionEqualsTheReference) {
 
 TEST(ExactFastPath, GrainBlendEqualsTheReference) {
   std::mt19937 rng(5);
-  for (int i = 0; i < 1000000; ++i) {
+  for (int i = 0; i < 200000; ++i) {
     const int32_t v = RandomValue(rng);
     const int64_t mean = i % 3 == 0 ? RandomValue(rng) : static_cast<int64_t>(rng() % 256);
     const int32_t edge = static_cast<int32_t>(rng() % 256);
     ASSERT_EQ(GrainBlend(v, mean, edge), GrainBlendReference(v, mean, edge)) << v << " " << mean << " " << edge;
   }
   for (int32_t edge = 0; edge < 256; ++edge)
-    for (int32_t v = 0; v < 256; v += 5)
-      for (int32_t mean = 0; mean < 256; mean += 3)
+    for (int32_t v = 0; v < 256; v += 9)
+      for (int32_t mean = 0; mean < 256; mean += 7)
         ASSERT_EQ(GrainBlend(v, mean, edge), GrainBlendReference(v, mean, edge)) << v << " " << mean << " " << edge;
 }
 
 TEST(ExactFastPath, ColourToGreyEqualsTheReference) {
   // Every grey of planes in 0..255 on a coarse grid, halves included, and
   // random working values beyond.
-  for (int32_t b = 0; b < 256; b += 3)
+  for (int32_t b = 0; b < 256; b += 7)
     for (int32_t r = 0; r < 256; ++r)
-      for (int32_t g = 0; g < 256; g += 5) ASSERT_EQ(ColourToGrey(b, r, g), ColourToGreyReference(b, r, g));
+      for (int32_t g = 0; g < 256; g += 11) ASSERT_EQ(ColourToGrey(b, r, g), ColourToGreyReference(b, r, g));
   std::mt19937 rng(3);
-  for (int i = 0; i < 300000; ++i) {
+  for (int i = 0; i < 100000; ++i) {
     const int32_t b = RandomValue(rng) / 4, r = RandomValue(rng) / 4, g = RandomValue(rng) / 4;
     ASSERT_EQ(ColourToGrey(b, r, g), ColourToGreyReference(b, r, g)) << b << " " << r << " " << g;
   }
