@@ -10,6 +10,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/Bmp.h"
+#include "drovix_graph/raster/ExactFastPath.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/raster/Tga.h"
@@ -124,13 +125,18 @@ void TDrovixGraph::Resize(int32_t newHeight, int32_t newWidth) {
   const long double stepY = static_cast<long double>(h) / newHeight;
   const long double stepX = static_cast<long double>(w) / newWidth;
 
-  // Per-column neighbours and fractions do not depend on the row.
+  // Per-column neighbours and fractions do not depend on the row. The
+  // positions are taken in extended precision once per row and column; the
+  // kernel runs in double and falls back to extended precision where the
+  // result lies too near a half to be sure of its rounding.
   std::vector<int32_t> x0s(static_cast<size_t>(newWidth)), x1s(static_cast<size_t>(newWidth));
   std::vector<long double> txs(static_cast<size_t>(newWidth));
+  std::vector<double> txd(static_cast<size_t>(newWidth));
   for (int32_t j = 0; j < newWidth; ++j) {
     const long double fx = j * stepX;
     const int32_t x0 = static_cast<int32_t>(fx);
     txs[j] = fx - x0;
+    txd[j] = static_cast<double>(txs[j]);
     x0s[j] = Clamp(x0, 0, w - 1);
     x1s[j] = Clamp(x0 + 1, 0, w - 1);
   }
@@ -141,16 +147,15 @@ void TDrovixGraph::Resize(int32_t newHeight, int32_t newWidth) {
     const long double fy = i * stepY;
     const int32_t y0 = static_cast<int32_t>(fy);
     const long double ty = fy - y0;
+    const double tyd = static_cast<double>(ty);
     const int32_t* r0 = RowPtr(Clamp(y0, 0, h - 1));
     const int32_t* r1 = RowPtr(Clamp(y0 + 1, 0, h - 1));
     int32_t* out = temp.RowPtr(i);
     for (int32_t j = 0; j < newWidth; ++j) {
-      const long double tx = txs[j];
-      const long double a = (1 - ty) * (1 - tx), b = (1 - ty) * tx;
-      const long double c = ty * (1 - tx), d = ty * tx;
-      const long double wa = a * a, wb = b * b, wc = c * c, wd = d * d;
-      const long double sum = r0[x0s[j]] * wa + r0[x1s[j]] * wb + r1[x0s[j]] * wc + r1[x1s[j]] * wd;
-      out[j] = Clamp(RoundHalfEvenToInt(sum / (wa + wb + wc + wd)), 0, 255);
+      const int32_t v00 = r0[x0s[j]], v01 = r0[x1s[j]], v10 = r1[x0s[j]], v11 = r1[x1s[j]];
+      int32_t v;
+      if (!ResampleFast(tyd, txd[j], v00, v01, v10, v11, v)) v = ResampleReference(ty, txs[j], v00, v01, v10, v11);
+      out[j] = Clamp(v, 0, 255);
     }
   }
   SetCount(newHeight);
@@ -207,18 +212,8 @@ int32_t TDrovixGraph::SmoothPixel(float row, float column) const {
   const int32_t c0 = static_cast<int32_t>(column);
   const float fr = row - static_cast<float>(r0);
   const float fc = column - static_cast<float>(c0);
-  const int32_t a = ClampedPixel(r0, c0);
-  const int32_t b = ClampedPixel(r0, c0 + 1);
-  const int32_t c = ClampedPixel(r0 + 1, c0 + 1);
-  const int32_t d = ClampedPixel(r0 + 1, c0);
-  const long double la = (1.0L - fr) * (1.0L - fc), lb = (1.0L - fr) * fc;
-  const long double lc = static_cast<long double>(fr) * fc, ld = fr * (1.0L - fc);
-  const float wa = static_cast<float>(la * la), wb = static_cast<float>(lb * lb);
-  const float wc = static_cast<float>(lc * lc), wd = static_cast<float>(ld * ld);
-  const float sum = static_cast<float>(static_cast<long double>(a) * wa + static_cast<long double>(b) * wb +
-                                       static_cast<long double>(c) * wc + static_cast<long double>(d) * wd);
-  const long double total = static_cast<long double>(wa) + wb + wc + wd;
-  return RoundHalfEvenToInt(sum / total);
+  return SmoothSample(fr, fc, ClampedPixel(r0, c0), ClampedPixel(r0, c0 + 1), ClampedPixel(r0 + 1, c0 + 1),
+                      ClampedPixel(r0 + 1, c0));
 }
 
 }  // namespace drovix

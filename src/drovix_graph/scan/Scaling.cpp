@@ -12,6 +12,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/ExactFastPath.h"
 #include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
@@ -134,17 +135,18 @@ class TDeformMap {
     rightX_ = tm.x + i * (static_cast<long double>(bm.x) - tm.x) / d;
     rightSpanY_ = (1 - v) * (static_cast<long double>(tr.y) - tm.y) + v * (static_cast<long double>(br.y) - bm.y);
     rightSpanX_ = (1 - v) * (static_cast<long double>(tr.x) - tm.x) + v * (static_cast<long double>(br.x) - bm.x);
+    for (int32_t k = 0; k < 8; ++k) fast_[k] = static_cast<double>(*exact_[k]);
   }
 
   // Position of column j of the current row in the old page.
   void At(int32_t j, float& y, float& x) const {
     if (j < l_) {
-      y = static_cast<float>(leftY_ + j * leftSpanY_ / l_);
-      x = static_cast<float>(leftX_ + j * leftSpanX_ / l_);
+      y = Position(0, j, l_);
+      x = Position(1, j, l_);
     } else if (r_ > 0) {
       const int32_t o = j - l_;
-      y = static_cast<float>(rightY_ + o * rightSpanY_ / r_);
-      x = static_cast<float>(rightX_ + o * rightSpanX_ / r_);
+      y = Position(4, o, r_);
+      x = Position(5, o, r_);
     } else {  // a page of one column: only the middle line
       y = static_cast<float>(rightY_);
       x = static_cast<float>(rightX_);
@@ -152,10 +154,23 @@ class TDeformMap {
   }
 
  private:
+  // Single(start + j * span / n) of the coefficients `at` (start) and at + 2
+  // (span), in extended precision. The double sum decides it unless the
+  // result lies too near a rounding boundary of the Single.
+  float Position(int32_t at, int32_t j, int32_t n) const {
+    float out;
+    if (PositionFast(fast_[at], fast_[at + 2], j, n, out)) return out;
+    return PositionReference(*exact_[at], *exact_[at + 2], j, n);
+  }
+
   const std::array<TCornerMarkup, 2>& c_;
   int32_t h_, l_, r_;
   long double leftY_ = 0, leftX_ = 0, leftSpanY_ = 0, leftSpanX_ = 0;
   long double rightY_ = 0, rightX_ = 0, rightSpanY_ = 0, rightSpanX_ = 0;
+  // The coefficients in the order Position reads them, and in double.
+  const long double* const exact_[8] = {&leftY_,  &leftX_,  &leftSpanY_,  &leftSpanX_,
+                                        &rightY_, &rightX_, &rightSpanY_, &rightSpanX_};
+  double fast_[8] = {};
 };
 
 // Replaces the plane by its deformed copy of newHeight x newWidth. Planes are

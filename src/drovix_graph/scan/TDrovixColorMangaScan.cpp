@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "driver/Console.h"
+#include "drovix_graph/raster/ExactFastPath.h"
 
 namespace drovix {
 
@@ -21,7 +22,7 @@ void TDrovixColorMangaScan::SplitLayers() {
   Contours = NewPlane();
   RedPlane = NewPlane();
   GreenPlane = NewPlane();
-  TransparentCount = 0;
+  int32_t transparent = 0;
   const int32_t h = Height();
   const int32_t w = Width();
   for (int32_t y = 0; y < h; ++y) {
@@ -36,9 +37,10 @@ void TDrovixColorMangaScan::SplitLayers() {
       green[x] = (v >> 8) & 255;
       page[x] = (v >> 16) & 255;
       transparency[x] = 255 - a;
-      if (255 - a > 20) ++TransparentCount;
+      transparent += 255 - a > 20 ? 1 : 0;
     }
   }
+  TransparentCount = transparent;
   LoadExternalMarkup();
   Scale = 1.0f;
   BlackLevel = 0;
@@ -60,12 +62,7 @@ std::unique_ptr<TDrovixGraph> TDrovixColorMangaScan::Clone() const {
     const int32_t* red = RedPlane->RowPtr(y);
     const int32_t* green = GreenPlane->RowPtr(y);
     int32_t* out = grey->RowPtr(y);
-    for (int32_t x = 0; x < w; ++x) {
-      // Extended precision, so sums that land near one half round as the
-      // weights 0.2, 0.3, 0.5 make them.
-      const long double v = 0.2L * blue[x] + 0.3L * red[x] + 0.5L * green[x];
-      out[x] = static_cast<int32_t>(std::nearbyint(v));
-    }
+    for (int32_t x = 0; x < w; ++x) out[x] = ColourToGrey(blue[x], red[x], green[x]);
   }
   return grey;
 }
