@@ -109,7 +109,8 @@ TFigures Run(const std::string& folder, const std::string& key) {
   rusage usage{};
   ::wait4(pid, &status, 0, &usage);
   f.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  f.cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  f.cpu =
+      usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
   f.peakMiB = usage.ru_maxrss / 1024.0;  // of the child alone
   f.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return f;
@@ -149,7 +150,8 @@ int main(int argc, char** argv) {
     fs::remove(folder + "ch.ini");  // every run builds every page
     const TFigures f = Run(folder, key);
     if (base == 0) base = f.wall;
-    std::printf("%-6s %10.2f %10.2f %7.2fx %12.1f %7d\n", key, f.wall, f.cpu, base / f.wall, f.peakMiB, f.status);
+    std::printf("%-6s %10.2f %10.2f %7.2fx %12.1f %7d\n", key, f.wall, f.cpu, base / f.wall, f.peakMiB,
+                f.status);
     std::fflush(stdout);
   }
   fs::remove_all(folder);

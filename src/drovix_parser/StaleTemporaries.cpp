@@ -113,7 +113,8 @@ void RemoveStaleTemporaries(const TDrovixManga& manga) {
     std::set<std::string> scanFolders;
     for (const auto& page : manga.Pages)
       if (page) scanFolders.insert(ExtractFilePath(page->BasePath));
-    for (const std::string& folder : scanFolders) RemoveIn(folder, TTemporaryPlace::ScanFolder, std::string());
+    for (const std::string& folder : scanFolders)
+      RemoveIn(folder, TTemporaryPlace::ScanFolder, std::string());
     if (manga.BuildRecord) {
       const std::string record = manga.BuildRecord->FileName();
       RemoveIn(ExtractFilePath(record), TTemporaryPlace::ScriptFolder, ExtractFileNamePart(record));

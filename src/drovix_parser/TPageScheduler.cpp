@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <fstream>
@@ -92,8 +93,8 @@ void ScanSize(const std::string& basePath, int64_t& width, int64_t& height) {
 
 }  // namespace
 
-int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t minWidth,
-                         int32_t minHeight, int32_t maxWidth, int32_t maxHeight) {
+int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t minWidth, int32_t minHeight,
+                         int32_t maxWidth, int32_t maxHeight) {
   width = std::clamp<int64_t>(width, 0, kLargestSide);
   height = std::clamp<int64_t>(height, 0, kLargestSide);
   if (width == 0 || height == 0) return 0;
@@ -108,7 +109,7 @@ int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t
   if (quality > 0)
     work = std::max<long double>(1, std::min({2 * s, static_cast<long double>(kLargestSide) / height,
                                               static_cast<long double>(kLargestSide) / width}));
-  return static_cast<int64_t>(kBytesPerWorkingPixel * work * work * width * height);
+  return std::llround(kBytesPerWorkingPixel * work * work * width * height);
 }
 
 TPageScheduler::TPageScheduler(TDrovixManga& manga, int32_t parallel) : manga_(manga) {

@@ -69,7 +69,7 @@ class TPageScheduler {
 
 // Rough bytes of working planes for building a page with a scan of
 // width x height pixels at the given build quality and size limits.
-int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t minWidth,
-                         int32_t minHeight, int32_t maxWidth, int32_t maxHeight);
+int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t minWidth, int32_t minHeight,
+                         int32_t maxWidth, int32_t maxHeight);
 
 }  // namespace drovix

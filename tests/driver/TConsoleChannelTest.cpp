@@ -1,7 +1,5 @@
 // The console of pages built side by side: held text reaches standard output
 // in turn, notices once, and the -j key.
-#include "driver/TConsoleChannel.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +9,7 @@
 #include "driver/CommandLine.h"
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
+#include "driver/TConsoleChannel.h"
 
 namespace drovix {
 namespace {
@@ -34,7 +33,8 @@ TEST(ConsoleChannel, PagesPrintInTurnWhateverOrderTheyWriteIn) {
     threads[kPages - 1 - i].join();
   }
   std::string expected;
-  for (int i = 0; i < kPages; ++i) expected += std::string(50, static_cast<char>('0' + i)) + (i == 0 ? "gruz" : "") + "ok\n";
+  for (int i = 0; i < kPages; ++i)
+    expected += std::string(50, static_cast<char>('0' + i)) + (i == 0 ? "gruz" : "") + "ok\n";
   EXPECT_EQ(testing::internal::GetCapturedStdout(), expected);
   ForgetConsoleNotice("notice");
 }

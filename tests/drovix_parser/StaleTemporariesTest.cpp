@@ -1,10 +1,9 @@
 // Names of temporaries a killed run leaves, and the pages a chapter may
 // build side by side within its memory.
-#include "drovix_parser/StaleTemporaries.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "drovix_parser/StaleTemporaries.h"
 #include "drovix_parser/TBuildRecord.h"
 #include "drovix_parser/TPageScheduler.h"
 

@@ -78,7 +78,8 @@ TResult Collect(const TRun& run, const std::string& dir) {
   TResult r{WithoutPhrase(run.output), WithoutAges(ReadBytes(dir + "ch.ini")), {}};
   for (const std::string& folder : {dir, dir + "out/"})
     for (const auto& e : fs::directory_iterator(folder))
-      if (e.is_regular_file() && e.path().filename() != "ch.ini") r.files.emplace_back(e.path().string(), ReadBytes(e.path().string()));
+      if (e.is_regular_file() && e.path().filename() != "ch.ini")
+        r.files.emplace_back(e.path().string(), ReadBytes(e.path().string()));
   std::sort(r.files.begin(), r.files.end());
   return r;
 }
@@ -225,8 +226,7 @@ TEST_F(ParallelChapter, KilledRunKeepsItsFinishedPagesAndTheNextRemovesItsTempor
     const std::string alive = std::to_string(::getpid());
     const std::vector<std::string> stale = {
         "out/.p03." + dead + ".part.png.~" + dead, "out/.p03." + dead + ".part.~" + dead,
-        "out/.p04." + dead + ".part",              "_error.bmp.tmp.~" + dead,
-        "ch.ini." + dead + ".0.tmp"};
+        "out/.p04." + dead + ".part", "_error.bmp.tmp.~" + dead, "ch.ini." + dead + ".0.tmp"};
     const std::vector<std::string> kept = {
         "out/.p03." + alive + ".part.png.~" + alive,  // a run still going on
         "out/.p04." + dead + ".part.png.~" + alive,   // not ours: two different ids

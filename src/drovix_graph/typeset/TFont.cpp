@@ -1,8 +1,7 @@
 #include "drovix_graph/typeset/TFont.h"
 
-#include <atomic>
-
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -207,7 +206,8 @@ int32_t TFont::Advance(uint8_t a, uint8_t b) {
   // the same value; the atomic accesses only keep the reads and writes
   // whole.
   std::atomic_ref<int32_t> kern(KernH[a][b]);
-  if (!InNoKernSet(a) && !InNoKernSet(b) && !std::atomic_ref<bool>(KernHKnown[a][b]).load(std::memory_order_acquire)) {
+  if (!InNoKernSet(a) && !InNoKernSet(b) &&
+      !std::atomic_ref<bool>(KernHKnown[a][b]).load(std::memory_order_acquire)) {
     kern.store(-HorizontalGap(*Glyphs[a], *Glyphs[b]), std::memory_order_relaxed);
     std::atomic_ref<bool>(KernHKnown[a][b]).store(true, std::memory_order_release);
   }
