@@ -98,6 +98,7 @@ struct TFigures {
 TFigures Run(const std::string& folder, const std::string& key) {
   TFigures f;
   const auto start = std::chrono::steady_clock::now();
+  std::fflush(stdout);  // the child must not print what is buffered here
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (::chdir(folder.c_str()) != 0) ::_exit(99);

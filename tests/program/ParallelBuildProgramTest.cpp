@@ -279,6 +279,21 @@ TEST_F(ParallelChapter, CtrlCAndSigtermStopAtAStepAndKeepTheFinishedPages) {
   }
 }
 
+TEST_F(ParallelChapter, RecordThatCannotBeWrittenIsReportedOnceAfterThePages) {
+  Pages(3, 240, 320);
+  Script(std::vector<std::string>(3, "(Привет!)"));
+  fs::create_directories(d() + "ch.ini");  // nothing can be renamed over a folder
+  const TRun run = Run({"-j2", "-x"});
+  EXPECT_EQ(run.status, 1);
+  const std::string message = Shown("Не удалось записать файл \"" + d() + "ch.ini\"!");
+  const size_t first = run.output.find(message);
+  ASSERT_NE(first, std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find(message, first + 1), std::string::npos) << run.output;
+  EXPECT_LT(run.output.find("STRANICA: p03"), first);
+  for (const char* page : {"p01", "p02", "p03"}) EXPECT_TRUE(Exists(d() + "out/" + page + ".bmp")) << page;
+  EXPECT_EQ(Temporaries(d()), std::vector<std::string>{});
+}
+
 TEST_F(ParallelChapter, MalformedParallelKeyIsRefused) {
   Pages(1, 240, 320);
   Script({"(Привет!)"});
