@@ -8,6 +8,7 @@
 #include <set>
 #include <system_error>
 
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_parser/ScriptPaths.h"
 #include "drovix_parser/TDrovixManga.h"
 #include "drovix_parser/TDrovixMangaPage.h"
@@ -77,7 +78,7 @@ long RecordOwner(std::string s, const std::string& recordName) {
 void RemoveIn(const std::string& folder, TTemporaryPlace place, const std::string& recordName) {
   namespace fs = std::filesystem;
   std::error_code ec;
-  fs::directory_iterator it(folder.empty() ? std::string(".") : folder, ec);
+  fs::directory_iterator it(folder.empty() ? std::string(".") : FileSystemName(folder), ec);
   for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::error_code typeError;
     if (!it->is_regular_file(typeError)) continue;
@@ -116,7 +117,8 @@ void RemoveStaleTemporaries(const TDrovixManga& manga) {
     for (const std::string& folder : scanFolders)
       RemoveIn(folder, TTemporaryPlace::ScanFolder, std::string());
     if (manga.BuildRecord) {
-      const std::string record = manga.BuildRecord->FileName();
+      // Compared with the names as the file system spells them.
+      const std::string record = FileSystemName(manga.BuildRecord->FileName());
       RemoveIn(ExtractFilePath(record), TTemporaryPlace::ScriptFolder, ExtractFileNamePart(record));
     }
   } catch (...) {

@@ -14,6 +14,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Interrupt.h"
 #include "driver/TConsoleChannel.h"
+#include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_parser/PageBuilder.h"
@@ -75,7 +76,7 @@ void ScanSize(const std::string& basePath, int64_t& width, int64_t& height) {
   width = height = 0;
   unsigned char h[24] = {};
   if (!PngDisabled()) {
-    std::ifstream png(basePath + ".png", std::ios::binary);
+    std::ifstream png(FileSystemName(basePath + ".png"), std::ios::binary);
     if (png.is_open()) {
       if (png.read(reinterpret_cast<char*>(h), sizeof h)) {
         width = BigEndian32(h + 16);
@@ -84,7 +85,7 @@ void ScanSize(const std::string& basePath, int64_t& width, int64_t& height) {
       return;
     }
   }
-  std::ifstream tga(basePath + ".tga", std::ios::binary);
+  std::ifstream tga(FileSystemName(basePath + ".tga"), std::ios::binary);
   if (tga.read(reinterpret_cast<char*>(h), 18)) {
     width = h[12] | (h[13] << 8);
     height = h[14] | (h[15] << 8);
