@@ -28,4 +28,28 @@ bool HasCommandLineKey(const std::string& key) {
   return false;
 }
 
+int32_t ParallelPagesKey() {
+  int32_t pages = 0;
+  for (size_t k = 0; k < Args().size(); ++k) {
+    const std::string u = UpperAscii(Args()[k]);
+    if (!u.starts_with("-J")) continue;
+    if (u.size() == 2) {
+      pages = 0;
+      continue;
+    }
+    int64_t n = 0;
+    bool digits = u.size() <= 2 + 6;  // more than a million pages is a typo
+    for (size_t i = 2; i < u.size() && digits; ++i) {
+      digits = u[i] >= '0' && u[i] <= '9';
+      n = n * 10 + (u[i] - '0');
+    }
+    // Argument 1 is the script: a script named "-jeans" is no broken key.
+    if (digits && n >= 1)
+      pages = static_cast<int32_t>(n);
+    else if (k > 0)
+      pages = -1;
+  }
+  return pages;
+}
+
 }  // namespace drovix

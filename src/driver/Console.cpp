@@ -1,6 +1,12 @@
 #include "driver/Console.h"
 
 #include <cstdio>
+#include <mutex>
+#include <set>
+
+#include "driver/Cp1251.h"
+#include "driver/Error.h"
+#include "driver/TConsoleChannel.h"
 
 namespace drovix {
 namespace {
@@ -13,8 +19,20 @@ constexpr const char* kLetters[64] = {
     "r", "s", "t", "u", "f", "h", "c", "ch", "sh", "shch", "'", "y", "6", "e", "ju", "ja",
 };
 
+// Every write is flushed at once, so progress marks appear as they are made.
 void Put(std::string_view bytes) {
+  if (TConsoleChannel* channel = CurrentConsoleChannel()) {
+    channel->Write(bytes);
+    return;
+  }
   std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  std::fflush(stdout);
+}
+
+std::mutex g_noticeMutex;
+std::set<std::string>& ShownNotices() {
+  static std::set<std::string> shown;
+  return shown;
 }
 
 }  // namespace
@@ -36,20 +54,33 @@ std::string Transliterate(std::string_view text) {
   return out;
 }
 
-void ConsoleWrite(std::string_view text) {
-  Put(Transliterate(text));
-  std::fflush(stdout);
+void ConsoleWrite(std::string_view text) { Put(Transliterate(text)); }
+
+void ConsoleWriteLine(std::string_view text) { Put(Transliterate(text) + "\n"); }
+
+void ConsoleWriteRaw(std::string_view text) { Put(text); }
+
+void ConsoleWriteOnce(const std::string& id, std::string_view text) {
+  if (TConsoleChannel* channel = CurrentConsoleChannel()) {
+    channel->WriteOnce(id, Transliterate(text));
+    return;
+  }
+  if (ClaimConsoleNotice(id)) Put(Transliterate(text));
 }
 
-void ConsoleWriteLine(std::string_view text) {
-  Put(Transliterate(text));
-  Put("\n");
-  std::fflush(stdout);
+bool ClaimConsoleNotice(const std::string& id) {
+  const std::lock_guard<std::mutex> lock(g_noticeMutex);
+  return ShownNotices().insert(id).second;
 }
 
-void ConsoleWriteRaw(std::string_view text) {
-  Put(text);
-  std::fflush(stdout);
+void ForgetConsoleNotice(const std::string& id) {
+  const std::lock_guard<std::mutex> lock(g_noticeMutex);
+  ShownNotices().erase(id);
+}
+
+void ConsoleAwaitTurn() {
+  TConsoleChannel* channel = CurrentConsoleChannel();
+  if (channel != nullptr && !channel->AwaitLive()) Raise(Ru("Сборка страницы отменена."));
 }
 
 }  // namespace drovix

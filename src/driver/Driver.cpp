@@ -1,5 +1,7 @@
 #include "driver/Driver.h"
 
+#include <signal.h>
+
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -12,6 +14,7 @@
 #include "driver/CommandLine.h"
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
+#include "driver/Interrupt.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_parser/TDrovixManga.h"
 
@@ -42,6 +45,9 @@ void WriteUsage() {
       "    -p  ничего не собирать, а только показать разметку: для каждой",
       "        страницы записать в выходную папку <страница>.markup.png",
       "        и перечислить найденные в разметке проблемы",
+      "    -j<N>  собирать до N страниц одновременно (-j1 - по одной);",
+      "        просто -j или без ключа - по числу ядер процессора,",
+      "        сколько страниц поместится в памяти",
       "",
       "Подробные описание мангаязыка и инструкция",
       "  лежат в Интернете, по адресу",
@@ -66,6 +72,14 @@ int ReportCrash(const std::string& message) {
   ConsoleWriteLine(Ru("Жми ENTER шоб закрыть."));
   WaitForEnter();
   return 1;
+}
+
+// After Ctrl-C or SIGTERM: no crash report and no wait, a short note and the
+// status a shell expects of a process stopped by that signal.
+int ReportInterrupt(int signal) {
+  ConsoleWriteLine(Ru("\n\r\n\rСБОРКА ПРЕРВАНА (") + (signal == SIGINT ? "Ctrl-C" : "SIGTERM") +
+                   Ru("). Готовые страницы записаны, остальные соберутся при следующем запуске."));
+  return 128 + signal;
 }
 
 }  // namespace
@@ -110,6 +124,8 @@ int RunDriver(int argc, char** argv) {
     manga->Run();
     markupProblems = manga->PreviewProblemPages > 0;
     manga.reset();  // writes the build record
+  } catch (const EInterrupted& e) {
+    return ReportInterrupt(e.Signal());
   } catch (const std::bad_alloc&) {
     return ReportCrash(Ru("Не хватило памяти."));
   } catch (const std::exception& e) {

@@ -8,7 +8,7 @@ namespace drovix {
 
 // Runs the whole program; returns the process status: 0 after a successful
 // run or the usage text, 1 after the crash report or a markup preview (-p)
-// that found a problem.
+// that found a problem, 128 + the signal after Ctrl-C (130) or SIGTERM (143).
 int RunDriver(int argc, char** argv);
 
 // The crash exclamations, separated by '~'.

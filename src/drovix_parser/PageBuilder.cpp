@@ -11,6 +11,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "driver/Interrupt.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/raster/png/PngSupport.h"
@@ -55,10 +56,9 @@ void Publish(const std::string& temporary, const std::string& target) {
   throw EWriteFailure(Format(Ru("Упала процедура записи %s файла \"%s\""), format, target.c_str()), e.Cause());
 }
 
-void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
+void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
   const std::string outBase = manga.OutputBase(page);
-  const TDrovixManga::TPageState state = manga.PageState(page);
-  TBuildRecord& record = *manga.BuildRecord;
+  const TDrovixManga::TPageState state = manga.PageState(page, record);
   const std::string& section = page.BasePath;
 
   bool build = false;
@@ -69,6 +69,7 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
     else
       page.Scan = TDrovixGraph::CreateFromFile<TDrovixMangaScan>(page.BasePath);
     ConsoleWriteRaw("...");
+    CheckForStop();
     build = true;
     if (state.Fresh && !page.Scan->HasTransparency() && !HasBalloonCleaning(page)) {
       ConsoleWriteLine(Ru("НЕФИГ ДЕЛАТЬ."));
@@ -81,17 +82,22 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
     scan.SmearMethod = page.SmearMethod;
     scan.SmearPower = page.SmearPower;
     if (page.CleaningPower > 0) scan.CleanLevels(page.CleaningPower);
+    CheckForStop();
     if (page.KillPatterns > 0 && manga.Quality != -1) scan.SuppressGrain(page.KillPatterns);
+    CheckForStop();
 
     const float s = scan.ComputeScale(page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight);
     scan.ScaleBeforeProcessing(manga.Quality, s);
+    CheckForStop();
     if (scan.HasTransparency()) scan.Smear();
 
     for (const std::string& sound : page.Sounds) {
+      CheckForStop();
       ConsoleWrite(Ru(".звук"));
       scan.RenderLayers(sound);
     }
     for (size_t i = 0; i < page.Balons.size(); ++i) {
+      CheckForStop();
       ConsoleWrite(Ru(".балон"));
       scan.FindNextBalloon();
       ConsoleWriteRaw("..");
@@ -104,7 +110,9 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
                           page.MaxFontCompression, page.MinFontSize, page.BalonFontSizes[i]);
     }
 
+    CheckForStop();
     scan.ScaleAfterProcessing(manga.Quality, s);
+    CheckForStop();
 
     const std::string temporary = TemporaryBase(outBase);
     if (PngDisabled()) {
@@ -121,7 +129,7 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
       }
       Publish(temporary, target);
     } else {
-      if (!LibPngLoaded()) LoadLibPng();
+      LoadLibPng();
       ConsoleWrite(Ru(".сохраняю"));
       try {
         scan.SavePNG(temporary, page.PaletteDepth);  // appends ".png"
@@ -146,28 +154,17 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page) {
   if (manga.Quality != -1) record.WriteString(section, "SmartSmear summary", manga.CleaningSummary(page));
 }
 
-// Writes what the record holds so far; a failure here must not hide the
-// failure of the page.
-void SaveRecordAfterFailure(TDrovixManga& manga) {
-  try {
-    manga.SaveBuildRecord();
-  } catch (...) {
-  }
-  FreeQuietly(manga.BuildRecord);
-}
-
 }  // namespace
 
-void BuildPage(TDrovixManga& manga, TDrovixMangaPage& page) {
+void BuildPage(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
   try {
-    if (!manga.BuildRecord) Raise(Ru("Файл сборки уже закрыт."));
-    Build(manga, page);
+    Build(manga, page, record);
+  } catch (const EInterrupted&) {
+    throw;  // not a failure of the page
   } catch (const std::exception& e) {
-    SaveRecordAfterFailure(manga);
     throw EDrovixError(
         Format(Ru("Крах при сборке страницы \"%s\":\n\r%s"), page.BasePath.c_str(), e.what()));
   } catch (...) {
-    SaveRecordAfterFailure(manga);
     throw EDrovixError(
         Format(Ru("Программа упала при обработке страницы \"%s\", а почему - не говорит, падла."),
                page.BasePath.c_str()));

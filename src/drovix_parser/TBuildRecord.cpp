@@ -153,6 +153,24 @@ void TBuildRecord::WriteInteger(const std::string& section, const std::string& k
   WriteString(section, key, std::to_string(value));
 }
 
+bool TBuildRecord::CopySection(const TBuildRecord& from, const std::string& section) {
+  const Section* source = from.FindSection(section);
+  if (source == nullptr) return false;
+  bool changed = false;
+  for (const Entry& e : source->entries) {
+    Section& s = GetSection(section);
+    const auto [it, added] = s.keys.emplace(e.key, s.entries.size());
+    if (added) {
+      s.entries.push_back(e);
+      changed = true;
+    } else if (s.entries[it->second].value != e.value) {
+      s.entries[it->second].value = e.value;
+      changed = true;
+    }
+  }
+  return changed;
+}
+
 void TBuildRecord::Save() const {
   const std::string text = AsText();
   const std::string failure =

@@ -16,6 +16,9 @@ class TBuildRecord {
   // Reads fileName when it exists; an absent or unreadable file reads as an
   // empty record. Nothing is written until Save.
   explicit TBuildRecord(std::string fileName);
+  // An empty record in memory, without a file (a page's own section while
+  // the page is built).
+  TBuildRecord() = default;
 
   const std::string& FileName() const { return fileName_; }
 
@@ -37,6 +40,9 @@ class TBuildRecord {
   // Adds the section and the key when missing.
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int32_t value);
+  // Writes every key of from's section into this record's section of the
+  // same name, in from's order. True when that added or changed anything.
+  bool CopySection(const TBuildRecord& from, const std::string& section);
 
   // Writes the whole record to a temporary file in the same folder and
   // renames it over FileName(), so a crash or a full disk never leaves a

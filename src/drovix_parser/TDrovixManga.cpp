@@ -9,6 +9,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "driver/Interrupt.h"
 #include "drovix_graph/raster/FileAge.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/png/PngSupport.h"
@@ -16,7 +17,9 @@
 #include "drovix_parser/PageBuilder.h"
 #include "drovix_parser/ScriptEncoding.h"
 #include "drovix_parser/ScriptPaths.h"
+#include "drovix_parser/StaleTemporaries.h"
 #include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/TPageScheduler.h"
 #include "drovix_parser/TextHelpers.h"
 
 namespace drovix {
@@ -41,6 +44,10 @@ TDrovixManga::TDrovixManga(const std::string& fileName) {
     Raise(Ru("В командной строке должно быть указано имя *.manga файла  для обработки!"));
   ScriptFileName = fileName;
   IsScriptHead = true;
+  ParallelPages = ParallelPagesKey();
+  if (ParallelPages < 0)
+    Raise(Ru("Ключ -j не понят: после -j пишется число страниц, собираемых одновременно,\n\r"
+             "от 1 и больше (например, -j4), или ничего (по числу ядер процессора)."));
   if (HasCommandLineKey("-d")) {
     SmearPower = 0;
     Quality = -1;
@@ -72,30 +79,23 @@ TDrovixManga::TDrovixManga(const std::string& fileName) {
 }
 
 TDrovixManga::~TDrovixManga() {
-  if (runCompleted_ && !recordSaved_ && BuildRecord) {
-    try {
-      BuildRecord->Save();
-    } catch (const std::exception& e) {
-      ConsoleWriteLine(e.what());
-    } catch (...) {
-    }
-  }
   for (auto& page : Pages) FreeQuietly(page);
   for (auto& font : Fonts) FreeQuietly(font);
   FreeQuietly(BuildRecord);
 }
 
 void TDrovixManga::Run() {
+  const TInterruptGuard stopSignals;
   ConsoleWrite(Ru("\n\r\n\rПРОВЕРЯЮ ") + UpperCaseCyr(ExtractFileNamePart(ScriptFileName)) + " ..");
   CheckPass();
+  CheckForStop();
   LoadFonts();
+  CheckForStop();
   if (Preview) {
     PreviewProblemPages = PreviewPages(*this);
-    return;  // runCompleted_ stays false: the record is not written
+    return;  // the record is not written
   }
   BuildPages();
-  runCompleted_ = true;
-  SaveBuildRecord();
 }
 
 void TDrovixManga::ReadOutputFolder() {
@@ -187,17 +187,12 @@ void TDrovixManga::LoadFonts() {
 
 void TDrovixManga::BuildPages() {
   ConsoleWriteLine(Ru("\n\rСОБИРАЮ МАНГУ...\n\r"));
-  for (auto& page : Pages) {
-    ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + ExtractFileNamePart(page->BasePath));
-    BuildPage(*this, *page);
-    FreeQuietly(page);  // frees its scan too: one scan in memory at a time
-  }
+  RemoveStaleTemporaries(*this);
+  TPageScheduler(*this, ParallelPages).Run();
 }
 
 void TDrovixManga::SaveBuildRecord() {
-  if (!BuildRecord) return;
-  BuildRecord->Save();
-  recordSaved_ = true;
+  if (BuildRecord) BuildRecord->Save();
 }
 
 std::string TDrovixManga::ParseLayers(const std::string& text, int32_t mode) {
@@ -297,16 +292,20 @@ std::string TDrovixManga::CleaningSummary(const TDrovixMangaPage& page) const {
 }
 
 TDrovixManga::TPageState TDrovixManga::PageState(const TDrovixMangaPage& page) const {
+  if (!BuildRecord) return TPageState{};
+  return PageState(page, *BuildRecord);
+}
+
+TDrovixManga::TPageState TDrovixManga::PageState(const TDrovixMangaPage& page,
+                                                 const TBuildRecord& record) const {
   TPageState state;
-  if (!BuildRecord) return state;
   const std::string& section = page.BasePath;
-  state.Fresh =
-      BuildRecord->ReadString(section, "Output file age", std::string()) == OutputAge(page) &&
-      BuildRecord->ReadString(section, "Summary", std::string()) == PageSummary(page) &&
-      BuildRecord->ReadInteger(section, "Quality", -1) >= Quality;
+  state.Fresh = record.ReadString(section, "Output file age", std::string()) == OutputAge(page) &&
+                record.ReadString(section, "Summary", std::string()) == PageSummary(page) &&
+                record.ReadInteger(section, "Quality", -1) >= Quality;
   state.CleaningChanged =
       Quality != -1 &&
-      BuildRecord->ReadString(section, "SmartSmear summary", std::string()) != CleaningSummary(page);
+      record.ReadString(section, "SmartSmear summary", std::string()) != CleaningSummary(page);
   return state;
 }
 

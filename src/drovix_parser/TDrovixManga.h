@@ -24,8 +24,7 @@ class TDrovixManga : public TParamsContainer {
   // Raises EDrovixError for an empty name, a missing file or a script saved
   // as UTF-8 that holds a character without a Windows-1251 code.
   explicit TDrovixManga(const std::string& fileName);
-  // Writes the build record when Run finished without failure and has not
-  // written it yet; a failure to write is reported on the console.
+  // Writes nothing: Run has written the build record as it went.
   ~TDrovixManga() override;
   TDrovixManga(const TDrovixManga&) = delete;
   TDrovixManga& operator=(const TDrovixManga&) = delete;
@@ -47,9 +46,17 @@ class TDrovixManga : public TParamsContainer {
   // After a preview run: how many pages had a problem in their markup.
   int32_t PreviewProblemPages = 0;
 
-  // Check pass over the whole script, then the fonts, then every page.
-  // Writes the build record at its end. With Preview, writes the markup
-  // previews instead (PreviewPages) and leaves the build record alone.
+  // Pages built at the same time (key -j<N>); 0: as many as the processor
+  // has cores, while their working planes fit in the available memory.
+  int32_t ParallelPages = 0;
+
+  // Check pass over the whole script, then the fonts, then every page
+  // (TPageScheduler.h). The build record is written after every page whose
+  // entry changed and once more at the end; a record that cannot be written
+  // raises at the end of the run, after every page has been built.
+  // Raises EInterrupted after Ctrl-C or SIGTERM, the record of the pages
+  // finished so far written. With Preview, writes the markup previews
+  // instead (PreviewPages) and leaves the build record alone.
   void Run();
   // The first step of Run alone: reads the whole script up to КОНЕЦ(),
   // applies the head commands and parses every page description into Pages.
@@ -84,6 +91,8 @@ class TDrovixManga : public TParamsContainer {
   };
   // The up-to-date test against the stored record.
   TPageState PageState(const TDrovixMangaPage& page) const;
+  // The same against record, which holds the page's section.
+  TPageState PageState(const TDrovixMangaPage& page, const TBuildRecord& record) const;
 
   // Writes the build record file (temporary file + rename). Raises on failure.
   void SaveBuildRecord();
@@ -101,8 +110,6 @@ class TDrovixManga : public TParamsContainer {
   void LoadFonts();
   void BuildPages();
 
-  bool runCompleted_ = false;
-  bool recordSaved_ = false;
 };
 
 }  // namespace drovix

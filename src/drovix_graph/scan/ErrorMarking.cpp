@@ -108,6 +108,9 @@ void TDrovixMangaScan::ReportError(TDrovixGraph& plane, int32_t threshold, const
   const std::string target = folder.empty() ? std::string("_error.bmp") : (folder / "_error.bmp").string();
   const std::string temporary = target + ".tmp";
   std::string cause;
+  // Pages built side by side: only the first failing page in script order
+  // may write it, once every page before it is done.
+  ConsoleAwaitTurn();
   try {
     SaveBMP(temporary);
     errno = 0;

@@ -1,6 +1,7 @@
 #include "drovix_graph/typeset/TFont.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <utility>
 
@@ -200,23 +201,31 @@ int32_t TFont::VerticalGap(const TDrovixGraph& a, const TDrovixGraph& b) {
 int32_t TFont::Advance(uint8_t a, uint8_t b) {
   a = Printable(static_cast<char>(a));
   b = Printable(static_cast<char>(b));
-  if (!InNoKernSet(a) && !InNoKernSet(b) && !KernHKnown[a][b]) {
-    KernH[a][b] = -HorizontalGap(*Glyphs[a], *Glyphs[b]);
-    KernHKnown[a][b] = true;
+  // Pages typeset side by side share the font: a pair's spacing is a pure
+  // function of the glyphs, so whichever thread measures it first stores
+  // the same value; the atomic accesses only keep the reads and writes
+  // whole.
+  std::atomic_ref<int32_t> kern(KernH[a][b]);
+  if (!InNoKernSet(a) && !InNoKernSet(b) &&
+      !std::atomic_ref<bool>(KernHKnown[a][b]).load(std::memory_order_acquire)) {
+    kern.store(-HorizontalGap(*Glyphs[a], *Glyphs[b]), std::memory_order_relaxed);
+    std::atomic_ref<bool>(KernHKnown[a][b]).store(true, std::memory_order_release);
   }
   if (IsSpace(a)) return SpaceAdvance;
-  return Widths[a] + KernH[a][b];
+  return Widths[a] + kern.load(std::memory_order_relaxed);
 }
 
 int32_t TFont::VertAdvance(uint8_t a, uint8_t b) {
   a = Printable(static_cast<char>(a));
   b = Printable(static_cast<char>(b));
-  if (!KernVKnown[a][b] && a != NoBreakSpace && b != NoBreakSpace) {
-    KernV[a][b] = -VerticalGap(*Glyphs[a], *Glyphs[b]);
-    KernVKnown[a][b] = true;
+  std::atomic_ref<int32_t> kern(KernV[a][b]);
+  if (!std::atomic_ref<bool>(KernVKnown[a][b]).load(std::memory_order_acquire) && a != NoBreakSpace &&
+      b != NoBreakSpace) {
+    kern.store(-VerticalGap(*Glyphs[a], *Glyphs[b]), std::memory_order_relaxed);
+    std::atomic_ref<bool>(KernVKnown[a][b]).store(true, std::memory_order_release);
   }
   if (IsSpace(a)) return SpaceAdvance;
-  return CellSize + KernV[a][b];
+  return CellSize + kern.load(std::memory_order_relaxed);
 }
 
 std::unique_ptr<TWord> TFont::MakeWord(const std::string& text) {

@@ -3,11 +3,13 @@
 #include <dlfcn.h>
 #include <png.h>
 
+#include <atomic>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
@@ -60,7 +62,9 @@ struct TLibPng {
   DROVIX_PNG_ENTRIES(DROVIX_PNG_POINTER)
 #undef DROVIX_PNG_POINTER
   void* handle = nullptr;
-  bool loaded = false;
+  // Set once every entry point is resolved; pages built side by side read
+  // the pointers only after seeing it.
+  std::atomic<bool> loaded{false};
 
   TLibPng() = default;
   TLibPng(const TLibPng&) = delete;
@@ -70,7 +74,7 @@ struct TLibPng {
   void Close() {
     if (handle) ::dlclose(handle);
     handle = nullptr;
-    loaded = false;
+    loaded.store(false);
 #define DROVIX_PNG_CLEAR(name) name = nullptr;
     DROVIX_PNG_ENTRIES(DROVIX_PNG_CLEAR)
 #undef DROVIX_PNG_CLEAR
@@ -80,6 +84,11 @@ struct TLibPng {
 bool g_disabled = false;
 std::string g_libFile = kLibPngFile;
 TLibPng g_png;
+// One page at a time opens the library.
+std::mutex g_loadMutex;
+// The console says "..loading" once per run, in the first page (in script
+// order) that needs the library, however the pages are spread on threads.
+constexpr const char* kLoadNotice = "libpng";
 
 // What the libpng callbacks share with the code that called into libpng.
 // Every failure inside the library ends in a longjmp back to `jump`, so no
@@ -216,27 +225,34 @@ bool WriteRows(TPngWriter& w, uint32_t width, uint32_t height, int bitDepth, int
 }
 
 void RequireLibrary() {
-  if (!g_png.loaded) LoadLibPng();
-  if (!g_png.loaded) Raise(Ru("Работа с PNG файлами отключена (ключ -x или ЗАПРЕТИТЬ_ПНГ())"));
+  LoadLibPng();
+  if (!g_png.loaded.load(std::memory_order_acquire)) Raise(Ru("Работа с PNG файлами отключена (ключ -x или ЗАПРЕТИТЬ_ПНГ())"));
 }
 
 }  // namespace
 
 bool PngDisabled() { return g_disabled; }
 void DisablePng() { g_disabled = true; }
-bool LibPngLoaded() { return g_png.loaded; }
+bool LibPngLoaded() { return g_png.loaded.load(std::memory_order_acquire); }
 
 void LoadLibPng() {
-  if (g_disabled || g_png.loaded) return;
-  ConsoleWrite("..loading " + g_libFile + "...");
+  if (g_disabled) return;
+  ConsoleWriteOnce(kLoadNotice, "..loading " + g_libFile + "...");
+  if (g_png.loaded.load(std::memory_order_acquire)) return;
+  const std::lock_guard<std::mutex> lock(g_loadMutex);
+  if (g_png.loaded.load(std::memory_order_acquire)) return;
   void* handle = ::dlopen(g_libFile.c_str(), RTLD_LAZY);
-  if (handle == nullptr) Raise(Ru("Не удалось загрузить ") + g_libFile);
+  if (handle == nullptr) {
+    ForgetConsoleNotice(kLoadNotice);  // the next attempt says it again
+    Raise(Ru("Не удалось загрузить ") + g_libFile);
+  }
   TLibPng& lib = g_png;
   const auto resolve = [&](const char* name, auto& pointer) {
     void* p = ::dlsym(handle, name);
     if (p == nullptr) {
       ::dlclose(handle);
       lib.Close();
+      ForgetConsoleNotice(kLoadNotice);
       Raise(Ru("Не удалось загрузить процедуру ") + name + Ru(" из библиотеки ") + g_libFile);
     }
     pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(p);
@@ -245,7 +261,7 @@ void LoadLibPng() {
   DROVIX_PNG_ENTRIES(DROVIX_PNG_RESOLVE)
 #undef DROVIX_PNG_RESOLVE
   lib.handle = handle;
-  lib.loaded = true;
+  lib.loaded.store(true, std::memory_order_release);
 }
 
 void ReadPNG(TDrovixGraph& raster, std::FILE* stream, const std::string& displayName) {
@@ -337,6 +353,7 @@ void SetPngDisabledForTesting(bool disabled) { g_disabled = disabled; }
 
 void SetLibPngFileForTesting(const std::string& file) {
   g_png.Close();
+  ForgetConsoleNotice(kLoadNotice);
   g_libFile = file;
 }
 

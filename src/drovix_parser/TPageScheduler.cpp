@@ -1,0 +1,264 @@
+#include "drovix_parser/TPageScheduler.h"
+
+#include <sched.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <fstream>
+#include <thread>
+
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
+#include "driver/Interrupt.h"
+#include "driver/TConsoleChannel.h"
+#include "drovix_graph/raster/FileSystemName.h"
+#include "drovix_graph/raster/Tga.h"
+#include "drovix_graph/raster/png/PngSupport.h"
+#include "drovix_parser/PageBuilder.h"
+#include "drovix_parser/ScriptPaths.h"
+#include "drovix_parser/TBuildRecord.h"
+#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/TextHelpers.h"
+
+namespace drovix {
+
+struct TPageScheduler::TJob {
+  TDrovixMangaPage* page = nullptr;
+  std::string section;
+  // The files the page writes and whose ages its up-to-date test reads.
+  std::vector<std::string> outputs;
+  int64_t bytes = 0;
+  // The page's section: as stored when the page starts, as built after.
+  TBuildRecord record;
+  TConsoleChannel console;
+  std::exception_ptr failure;
+  std::thread thread;
+  bool started = false;
+  bool done = false;  // guarded by the scheduler's mutex
+};
+
+namespace {
+
+// Bytes of working planes per pixel of the working page.
+constexpr int64_t kBytesPerWorkingPixel = 28;
+// The largest side a scan may have; larger ones are refused when read.
+constexpr int64_t kLargestSide = kMaxPictureSide;
+
+int32_t ProcessorCount() {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+  return static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+// MemAvailable of the system in bytes, or 0 when it cannot be told.
+int64_t AvailableMemory() {
+  std::ifstream in("/proc/meminfo");
+  std::string key;
+  int64_t kib = 0;
+  std::string unit;
+  while (in >> key >> kib >> unit)
+    if (key == "MemAvailable:") return kib * 1024;
+  return 0;
+}
+
+uint32_t BigEndian32(const unsigned char* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// The scan's width and height from the header of the file the page will
+// read (0 x 0 when there is none or it cannot be read).
+void ScanSize(const std::string& basePath, int64_t& width, int64_t& height) {
+  width = height = 0;
+  unsigned char h[24] = {};
+  if (!PngDisabled()) {
+    std::ifstream png(FileSystemName(basePath + ".png"), std::ios::binary);
+    if (png.is_open()) {
+      if (png.read(reinterpret_cast<char*>(h), sizeof h)) {
+        width = BigEndian32(h + 16);
+        height = BigEndian32(h + 20);
+      }
+      return;
+    }
+  }
+  std::ifstream tga(FileSystemName(basePath + ".tga"), std::ios::binary);
+  if (tga.read(reinterpret_cast<char*>(h), 18)) {
+    width = h[12] | (h[13] << 8);
+    height = h[14] | (h[15] << 8);
+  }
+}
+
+}  // namespace
+
+int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t minWidth, int32_t minHeight,
+                         int32_t maxWidth, int32_t maxHeight) {
+  width = std::clamp<int64_t>(width, 0, kLargestSide);
+  height = std::clamp<int64_t>(height, 0, kLargestSide);
+  if (width == 0 || height == 0) return 0;
+  // The scale of the size limits, as the page driver computes it.
+  long double s = 1;
+  if (height < minHeight || width < minWidth)
+    s = std::max(static_cast<long double>(minHeight) / height, static_cast<long double>(minWidth) / width);
+  if (height > maxHeight || width > maxWidth)
+    s = std::min(static_cast<long double>(maxHeight) / height, static_cast<long double>(maxWidth) / width);
+  // Release builds work at twice the final size, up to the largest side.
+  long double work = std::max<long double>(s, 1);
+  if (quality > 0)
+    work = std::max<long double>(1, std::min({2 * s, static_cast<long double>(kLargestSide) / height,
+                                              static_cast<long double>(kLargestSide) / width}));
+  return std::llround(kBytesPerWorkingPixel * work * work * width * height);
+}
+
+TPageScheduler::TPageScheduler(TDrovixManga& manga, int32_t parallel) : manga_(manga) {
+  workers_ = parallel > 0 ? parallel : ProcessorCount();
+  memoryCapped_ = parallel <= 0;
+  if (memoryCapped_) memoryBudget_ = AvailableMemory();
+  if (memoryBudget_ <= 0) memoryCapped_ = false;
+}
+
+TPageScheduler::~TPageScheduler() { StopAll(); }
+
+bool TPageScheduler::CanStart(size_t head, size_t index, int64_t inFlightBytes, int32_t running) const {
+  const TJob& job = *jobs_[index];
+  // A page that shares its record section or an output file with an earlier
+  // page waits until that one is finished: it must see what it left.
+  for (size_t i = head; i < index; ++i) {
+    const TJob& earlier = *jobs_[i];
+    if (earlier.section == job.section) return false;
+    for (const std::string& a : earlier.outputs)
+      if (std::find(job.outputs.begin(), job.outputs.end(), a) != job.outputs.end()) return false;
+  }
+  return !memoryCapped_ || running == 0 || inFlightBytes + job.bytes <= memoryBudget_;
+}
+
+void TPageScheduler::Work(TJob& job) {
+  {
+    const TConsoleRoute route(&job.console);
+    try {
+      ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + ExtractFileNamePart(job.page->BasePath));
+      BuildPage(manga_, *job.page, job.record);
+    } catch (...) {
+      job.failure = std::current_exception();
+    }
+    FreeQuietly(job.page->Scan);  // the planes go now, not when the page's turn comes
+  }
+  const std::lock_guard<std::mutex> lock(mutex_);
+  job.done = true;
+  ++finished_;
+  changed_.notify_all();
+}
+
+void TPageScheduler::Start(size_t index) {
+  TJob& job = *jobs_[index];
+  job.record.CopySection(*manga_.BuildRecord, job.section);
+  job.started = true;
+  job.thread = std::thread([this, &job] { Work(job); });
+}
+
+void TPageScheduler::SaveRecordIfChanged() {
+  if (!recordDirty_) return;
+  try {
+    manga_.SaveBuildRecord();
+    recordDirty_ = false;
+    recordFailure_.clear();
+  } catch (const std::exception& e) {
+    // Tried again after the next page; reported once, at the end.
+    recordFailure_ = e.what();
+  }
+}
+
+bool TPageScheduler::Finish(size_t index) {
+  TJob& job = *jobs_[index];
+  if (job.thread.joinable()) job.thread.join();
+  if (job.failure) return false;
+  if (manga_.BuildRecord->CopySection(job.record, job.section)) recordDirty_ = true;
+  SaveRecordIfChanged();
+  FreeQuietly(manga_.Pages[index]);
+  job.page = nullptr;
+  return true;
+}
+
+void TPageScheduler::StopAll() {
+  for (auto& job : jobs_)
+    if (job) job->console.Cancel();
+  for (auto& job : jobs_)
+    if (job && job->thread.joinable()) job->thread.join();
+}
+
+void TPageScheduler::Run() {
+  const size_t n = manga_.Pages.size();
+  jobs_.clear();
+  for (auto& page : manga_.Pages) {
+    auto job = std::make_unique<TJob>();
+    job->page = page.get();
+    job->section = page->BasePath;
+    const std::string outBase = manga_.OutputBase(*page);
+    job->outputs = {outBase + ".png", ChangeFileExt(outBase, ".bmp")};
+    if (memoryCapped_) {
+      int64_t w = 0, h = 0;
+      ScanSize(page->BasePath, w, h);
+      job->bytes = PageWorkingBytes(w, h, manga_.Quality, page->MinWidth, page->MinHeight, page->MaxWidth,
+                                    page->MaxHeight);
+    }
+    jobs_.push_back(std::move(job));
+  }
+
+  size_t head = 0, next = 0;
+  uint64_t seen = 0;
+  while (head < n) {
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      int64_t inFlight = 0;
+      int32_t running = 0;
+      for (size_t i = head; i < next; ++i)
+        if (!jobs_[i]->done) {
+          inFlight += jobs_[i]->bytes;
+          ++running;
+        }
+      while (next < n && running < workers_ && !InterruptSignal() &&
+             CanStart(head, next, inFlight, running)) {
+        Start(next);
+        if (next == head) jobs_[head]->console.GoLive();
+        inFlight += jobs_[next]->bytes;
+        ++running;
+        ++next;
+      }
+      if (head == next) break;  // stopped before the next page began
+      // Until the first page is done, or another one makes room for more.
+      // The stop signal cannot wake the wait, so it looks now and then.
+      changed_.wait_for(lock, std::chrono::milliseconds(50),
+                        [&] { return jobs_[head]->done || finished_ != seen; });
+      seen = finished_;
+      if (!jobs_[head]->done) continue;
+    }
+    if (!Finish(head)) {
+      const std::exception_ptr failure = jobs_[head]->failure;
+      StopAll();
+      if (recordDirty_) SaveRecordIfChanged();
+      bool interrupted = false;
+      try {
+        std::rethrow_exception(failure);
+      } catch (const EInterrupted&) {
+        interrupted = true;
+      } catch (...) {
+      }
+      // The record of the pages before is kept; nothing may be added to it.
+      if (!interrupted) FreeQuietly(manga_.BuildRecord);
+      std::rethrow_exception(failure);
+    }
+    ++head;
+    if (head < next) jobs_[head]->console.GoLive();
+  }
+  if (head < n) {
+    StopAll();
+    SaveRecordIfChanged();
+    throw EInterrupted(InterruptSignal());
+  }
+  manga_.SaveBuildRecord();
+}
+
+}  // namespace drovix
