@@ -235,7 +235,7 @@ inline TDrawnPage DrawPage(const TPageSpec& s, bool colour) {
 }
 
 // The page written as "<base>.tga" (and its companion as "<base>_.tga" when
-// the spec puts the markup there).
+// the program reads the markup there).
 inline void WritePage(const std::string& base, const TPageSpec& s, bool colour) {
   const TDrawnPage drawn = DrawPage(s, colour);
   drawn.page.SaveTga(base);
