@@ -3,8 +3,9 @@
 // (as many as the processor has cores).
 //
 // Usage: bench_parallel [pages] [width] [height]   (20 pages of 1200 x 1700
-// by default; 2400 x 3400 is a full-size page, about 8 s of processor time
-// each at normal quality)
+// by default: light pages, mostly reading and writing files)
+//        bench_parallel --chapter FOLDER   (FOLDER/ch.manga, for example the
+// realistic pages of bench_page --chapter FOLDER --pages 4)
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -119,7 +120,26 @@ TFigures Run(const std::string& folder, const std::string& key) {
 
 }  // namespace
 
+// The three runs on the chapter in folder (ending in '/').
+void RunAll(const std::string& folder) {
+  std::printf("%-6s %10s %10s %8s %12s %7s\n", "key", "wall s", "cpu s", "speedup", "peak MiB", "status");
+  double base = 0;
+  for (const char* key : {"-j1", "-j2", "-j"}) {
+    fs::remove(folder + "ch.ini");  // every run builds every page
+    const TFigures f = Run(folder, key);
+    if (base == 0) base = f.wall;
+    std::printf("%-6s %10.2f %10.2f %7.2fx %12.1f %7d\n", key, f.wall, f.cpu, base / f.wall, f.peakMiB,
+                f.status);
+    std::fflush(stdout);
+  }
+}
+
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--chapter") {
+    std::printf("%s, %u processors\n", argv[2], std::thread::hardware_concurrency());
+    RunAll(fs::absolute(argv[2]).string() + "/");
+    return 0;
+  }
   const int pages = argc > 1 ? std::atoi(argv[1]) : 20;
   const int32_t w = argc > 2 ? std::atoi(argv[2]) : 1200;
   const int32_t h = argc > 3 ? std::atoi(argv[3]) : 1700;
@@ -145,16 +165,7 @@ int main(int argc, char** argv) {
   std::ofstream(folder + "ch.manga", std::ios::binary) << drovix::Ru(script + "КОНЕЦ()\n");
 
   std::printf("%d pages of %d x %d, %u processors\n", pages, w, h, std::thread::hardware_concurrency());
-  std::printf("%-6s %10s %10s %8s %12s %7s\n", "key", "wall s", "cpu s", "speedup", "peak MiB", "status");
-  double base = 0;
-  for (const char* key : {"-j1", "-j2", "-j"}) {
-    fs::remove(folder + "ch.ini");  // every run builds every page
-    const TFigures f = Run(folder, key);
-    if (base == 0) base = f.wall;
-    std::printf("%-6s %10.2f %10.2f %7.2fx %12.1f %7d\n", key, f.wall, f.cpu, base / f.wall, f.peakMiB,
-                f.status);
-    std::fflush(stdout);
-  }
+  RunAll(folder);
   fs::remove_all(folder);
   return 0;
 }

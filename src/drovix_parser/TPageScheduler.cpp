@@ -1,7 +1,5 @@
 #include "drovix_parser/TPageScheduler.h"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -13,6 +11,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Interrupt.h"
+#include "driver/TCoreLease.h"
 #include "driver/TConsoleChannel.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/Tga.h"
@@ -47,13 +46,6 @@ namespace {
 constexpr int64_t kBytesPerWorkingPixel = 28;
 // The largest side a scan may have; larger ones are refused when read.
 constexpr int64_t kLargestSide = kMaxPictureSide;
-
-int32_t ProcessorCount() {
-  cpu_set_t set;
-  CPU_ZERO(&set);
-  if (::sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
-  return static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-}
 
 // MemAvailable of the system in bytes, or 0 when it cannot be told.
 int64_t AvailableMemory() {
@@ -115,6 +107,9 @@ int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t
 
 TPageScheduler::TPageScheduler(TDrovixManga& manga, int32_t parallel) : manga_(manga) {
   workers_ = parallel > 0 ? parallel : ProcessorCount();
+  // -j<N> keeps the run to N busy cores, however they are shared between
+  // pages and the threads of a page.
+  SetCoreCount(workers_);
   memoryCapped_ = parallel <= 0;
   if (memoryCapped_) memoryBudget_ = AvailableMemory();
   if (memoryBudget_ <= 0) memoryCapped_ = false;
@@ -137,6 +132,9 @@ bool TPageScheduler::CanStart(size_t head, size_t index, int64_t inFlightBytes, 
 
 void TPageScheduler::Work(TJob& job) {
   {
+    // The page's own core: what the pages in flight leave free, the
+    // page's slow steps may borrow.
+    const TCoreLease core(1);
     const TConsoleRoute route(&job.console);
     try {
       ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + ExtractFileNamePart(job.page->BasePath));

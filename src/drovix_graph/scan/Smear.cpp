@@ -1,7 +1,7 @@
 // Text removal ("smearing"): every pixel the user made transparent is
-// refilled from the opaque drawing around it. Eight methods: a row
-// interpolation for drafts and three kinds of ray casting, two of them
-// steered by the contour plane.
+// refilled from the opaque drawing around it. Eight of the methods are
+// here: a row interpolation for drafts and three kinds of ray casting, two
+// of them steered by the contour plane (the pattern fill is SmearPattern).
 //
 // This is the slowest step of a page build, so the loops below avoid the
 // raster's checked accessors: planes are read through row-pointer tables,
@@ -10,20 +10,27 @@
 // skipping its arithmetic wherever the four neighbours agree. Rays jump over
 // samples that a distance map shows cannot meet opaque drawing, and work
 // their sample positions out in double precision, falling back to extended
-// precision near a float rounding boundary. Every result equals that of the
-// plain rules (the tests compare them).
+// precision near a float rounding boundary. On cores no other page holds,
+// bands of rows are refilled side by side and mended afterwards where they
+// met (RunBands). Every result equals that of the plain rules, one target
+// after another (the tests compare them).
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <numbers>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
+#include "driver/TCoreLease.h"
 #include "drovix_graph/scan/SmearPattern.h"
+#include "drovix_graph/scan/SmearThreads.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -78,6 +85,13 @@ constexpr int32_t kExactFlat = 1 << 20;
 // Transparency (0..255), grey values and contours (0..1020) are all inside.
 constexpr int32_t kQuickRange = 4096;
 constexpr float kUnsure = 0.01f;
+// Below this many targets x rays a page is refilled by one thread: starting
+// more costs more than it saves.
+constexpr int64_t kFewRays = 200000;
+// A band starts at the row with the fewest targets within this many rows.
+constexpr int32_t kBandMargin = 8;
+
+std::atomic<int32_t> forcedThreads{0};
 
 // round(v), halves to even, for |v| < 2^62: adding 1.5 x 2^63 leaves no bits
 // below the units in an extended value, so the sum is rounded to an integer
@@ -135,15 +149,26 @@ class TSample {
   // The top-left neighbour of the position, clamped into the page.
   size_t Row() const { return ra_; }
   size_t Column() const { return ca_; }
+  // The other neighbours: below, and to the right.
+  size_t NextRow() const { return rb_; }
+  size_t NextColumn() const { return cb_; }
 
   // SmoothPixel of the plane (given by its row table) at this position.
   int32_t Read(int32_t* const* rows) {
     const int32_t* top = rows[ra_];
     const int32_t* bottom = rows[rb_];
-    const int32_t a = top[ca_], b = top[cb_], c = bottom[cb_], d = bottom[ca_];
+    return Combine(top[ca_], top[cb_], bottom[cb_], bottom[ca_]);
+  }
+
+  // SmoothPixel from the values of the top-left, top-right, bottom-right and
+  // bottom-left neighbours.
+  int32_t Combine(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (a == b && a == c && a == d && a > -kExactFlat && a < kExactFlat) return a;
     return Mixed(a, b, c, d);
   }
+
+  // After IsSource: whether a neighbour is a pixel being refilled.
+  bool TouchesTarget() const { return highest_ > kTargetAbove; }
 
   // Whether the transparency plane is opaque enough here. Transparency lies in
   // 0..255: when all four neighbours are on one side of the threshold the
@@ -153,6 +178,7 @@ class TSample {
     const int32_t* bottom = transparency[rb_];
     const int32_t a = top[ca_], b = top[cb_], c = bottom[cb_], d = bottom[ca_];
     const int32_t hi = std::max(std::max(a, b), std::max(c, d));
+    highest_ = hi;
     if (hi <= kSourceAtMost) return true;
     const int32_t lo = std::min(std::min(a, b), std::min(c, d));
     if (lo > kSourceAtMost) return false;
@@ -225,6 +251,7 @@ class TSample {
 
   float fr_, fc_;
   size_t ra_, rb_, ca_, cb_;
+  int32_t highest_ = 0;  // the largest transparency of the neighbours
   // The weights are set when first needed (most reads need none).
   bool weighed_ = false, estimated_ = false;
   float wa_, wb_, wc_, wd_;
@@ -252,62 +279,245 @@ class TSmearer {
   }
 
   // Visits the targets row by row, left to right, refilling each in place;
-  // markFailed(y, x) stamps a target that no opaque point reached.
+  // markFailed(y, x) stamps a target that no opaque point reached. With
+  // threads > 1 the rays of separate bands of rows are cast side by side
+  // (see RunBands); the result is the same.
   template <class MarkFailed>
-  void Run(const TSmearParams& params, int32_t rayCount, long double meanContour, MarkFailed markFailed) {
+  void Run(const TSmearParams& params, int32_t rayCount, long double meanContour, int32_t threads, bool forced,
+           MarkFailed markFailed) {
     Prepare(params, rayCount, meanContour);
+    routine_ = params.routine;
+    forcedBands_ = forced;
+    if (params.routine == TRoutine::kRowInterpolation) {
+      for (int32_t y = 0; y < height_; ++y) {
+        const int32_t* transparency = transparency_[static_cast<size_t>(y)];
+        for (int32_t x = 0; x < width_; ++x) {
+          if (transparency[x] <= kTargetAbove || QuickRow(x, y)) continue;
+          long double w = 0;
+          std::array<long double, NP> s{};
+          InterpolateRow(x, y, w, s);
+          Store(x, y, w, s, markFailed);
+        }
+      }
+      return;
+    }
     // Contour-limited targets whose rays met opaque points but all ended at
     // a strong edge before collecting anything (over screen tone every
     // opaque point is such an edge). They are refilled once the page is
     // done, by the same rays without the edge stop, so that no pixel that
     // collects here reads a different neighbourhood than it would without
     // that second pass.
-    std::vector<std::pair<int32_t, int32_t>> edgeBound;
-    int32_t done = 0;
-    for (int32_t y = 0; y < height_; ++y) {
-      const int32_t* transparency = transparency_[static_cast<size_t>(y)];
-      for (int32_t x = 0; x < width_; ++x) {
-        if (transparency[x] <= kTargetAbove) continue;
-        if (params.routine == TRoutine::kRowInterpolation && QuickRow(x, y)) continue;
-        long double w = 0;
-        std::array<long double, NP> s{};
-        switch (params.routine) {
-          case TRoutine::kRowInterpolation:
-            InterpolateRow(x, y, w, s);
-            break;
-          case TRoutine::kRayCasting:
-            CastRays<TRoutine::kRayCasting>(x, y, w, s);
-            break;
-          case TRoutine::kContourGuided:
-            CastRays<TRoutine::kContourGuided>(x, y, w, s);
-            break;
-          case TRoutine::kContourLimited:
-            if (CastRays<TRoutine::kContourLimited>(x, y, w, s) && w == 0) edgeBound.emplace_back(y, x);
-            break;
-        }
-        if (w != 0) {
-          for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
-        } else {
-          markFailed(y, x);
-        }
-        if (params.routine != TRoutine::kRowInterpolation && ++done > width_) {
-          ConsoleWriteRaw(".");
-          done = 0;
-        }
-      }
-    }
+    std::vector<std::pair<int32_t, int32_t>> edgeBound = RunBands(BandStarts(threads), markFailed);
     // Row by row, in place: a later one may read an earlier one refilled.
     // A target that collects nothing even so keeps the ERROR pattern.
+    TWalker walker = NewWalker(0, false);
     for (const auto& [y, x] : edgeBound) {
       long double w = 0;
       std::array<long double, NP> s{};
-      CastRays<TRoutine::kContourLimited, false>(x, y, w, s);
+      CastRays<TRoutine::kContourLimited, false>(x, y, w, s, walker);
       if (w != 0)
         for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
     }
   }
 
  private:
+  // The state of one thread's rays.
+  struct TCollected {
+    size_t k;
+    std::array<int32_t, NP> v;
+  };
+  struct TWalker {
+    std::vector<TCollected> collected;  // one ray's collected points
+    long double nearest = 0;            // G of the target being refilled
+    size_t nearestIndex = 0;            // its sample index; kMaxSide for max(width, height)
+    size_t self = 0;                    // the target's index on the page
+    // Rows above this belong to a band another thread is still refilling;
+    // speculative: the rays of this band run before the bands above are done.
+    int32_t firstOwnRow = 0;
+    bool speculative = false;
+    bool tainted = false;  // the target read a pixel that may still change
+  };
+  static constexpr size_t kMaxSide = SIZE_MAX;
+
+  TWalker NewWalker(int32_t firstOwnRow, bool speculative) const {
+    TWalker walker;
+    walker.collected.resize(distances_.size());
+    walker.firstOwnRow = firstOwnRow;
+    walker.speculative = speculative;
+    return walker;
+  }
+
+  template <class MarkFailed>
+  void Store(int32_t x, int32_t y, long double w, const std::array<long double, NP>& s, MarkFailed& markFailed) {
+    if (w != 0) {
+      for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
+    } else {
+      markFailed(y, x);
+    }
+  }
+
+  // Casts the rays of one target and stores the result; returns whether it
+  // is one of the contour-limited targets left for the second pass.
+  template <class MarkFailed>
+  bool Refill(int32_t x, int32_t y, TWalker& walker, MarkFailed& markFailed) {
+    long double w = 0;
+    std::array<long double, NP> s{};
+    bool edgeBound = false;
+    switch (routine_) {
+      case TRoutine::kRayCasting:
+        CastRays<TRoutine::kRayCasting>(x, y, w, s, walker);
+        break;
+      case TRoutine::kContourGuided:
+        CastRays<TRoutine::kContourGuided>(x, y, w, s, walker);
+        break;
+      default:
+        edgeBound = CastRays<TRoutine::kContourLimited>(x, y, w, s, walker) && w == 0;
+        break;
+    }
+    Store(x, y, w, s, markFailed);
+    return edgeBound;
+  }
+
+  // The first rows of the bands the page is split into, one per thread,
+  // each with about as many targets; a band starts where few targets lie
+  // near its first row, so that few rays reach into the band above.
+  std::vector<int32_t> BandStarts(int32_t threads) const {
+    std::vector<int64_t> below(static_cast<size_t>(height_) + 1, 0);  // targets in rows above y
+    for (int32_t y = 0; y < height_; ++y) {
+      const int32_t* transparency = transparency_[static_cast<size_t>(y)];
+      int64_t n = 0;
+      for (int32_t x = 0; x < width_; ++x) n += transparency[x] > kTargetAbove;
+      below[static_cast<size_t>(y) + 1] = below[static_cast<size_t>(y)] + n;
+    }
+    const int64_t total = below.back();
+    std::vector<int32_t> starts{0};
+    if (threads <= 1 || (!forcedBands_ && total * static_cast<int64_t>(sines_.size()) < kFewRays)) return starts;
+    const auto near = [&](int32_t y) {
+      const int32_t lo = std::max(0, y - kBandMargin), hi = std::min(height_, y + kBandMargin);
+      return below[static_cast<size_t>(hi)] - below[static_cast<size_t>(lo)];
+    };
+    for (int32_t k = 1; k < threads; ++k) {
+      // The row that splits the targets k : (threads - k), then the row
+      // with the fewest targets near it within a twentieth of the page.
+      const int64_t wanted = total * k / threads;
+      const int32_t ideal = static_cast<int32_t>(std::lower_bound(below.begin(), below.end(), wanted) - below.begin());
+      const int32_t window = height_ / 20;
+      int32_t best = ideal;
+      for (int32_t y = std::max(ideal - window, starts.back() + 1); y <= std::min(ideal + window, height_ - 1); ++y)
+        if (near(y) < near(best) || (near(y) == near(best) && std::abs(y - ideal) < std::abs(best - ideal)))
+          best = y;
+      if (best > starts.back() && best < height_) starts.push_back(best);
+    }
+    return starts;
+  }
+
+  // The bands are refilled side by side, each in its own order, then
+  // mended so that every target gets what refilling them all one after
+  // another gives. A ray reads the pixels being refilled only next to an
+  // opaque point it collects; what it must see there is the refilled value
+  // of a target before its own and the old value of a later one. Later
+  // targets are read from a copy of the planes as they were (the bands
+  // below are being overwritten), earlier ones of the own band in place. A
+  // target that reads one of a band above (not final yet), or one of its
+  // own band that is itself in doubt, is in doubt: once every band is done,
+  // those are refilled again one after another, top down, reading what is
+  // final by then. The rays' geometry depends on transparency and contours
+  // alone, which do not change, so only the values of such targets differ.
+  // Returns the contour-limited targets left for the second pass, in order.
+  template <class MarkFailed>
+  std::vector<std::pair<int32_t, int32_t>> RunBands(const std::vector<int32_t>& starts, MarkFailed& markFailed) {
+    const size_t bands = starts.size();
+    struct TBand {
+      std::vector<std::pair<int32_t, int32_t>> edgeBound, doubtful;
+      int64_t targets = 0;
+      std::exception_ptr failure;
+    };
+    std::vector<TBand> results(bands);
+    snapshotFirst_ = bands > 1 ? starts[1] : height_;
+    if (bands > 1) {
+      for (size_t p = 0; p < NP; ++p) {
+        snapshot_[p].resize(static_cast<size_t>(height_ - snapshotFirst_) * static_cast<size_t>(width_));
+        for (int32_t y = snapshotFirst_; y < height_; ++y)
+          std::memcpy(&snapshot_[p][static_cast<size_t>(y - snapshotFirst_) * static_cast<size_t>(width_)],
+                      planes_[p][static_cast<size_t>(y)], static_cast<size_t>(width_) * sizeof(int32_t));
+      }
+      doubt_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
+    }
+    int32_t done = 0;  // targets since the last progress dot
+    const auto tick = [&] {
+      if (++done > width_) {
+        ConsoleWriteRaw(".");
+        done = 0;
+      }
+    };
+    const auto band = [&](size_t b, bool live) {
+      TBand& result = results[b];
+      TWalker walker = NewWalker(starts[b], b > 0);
+      const int32_t end = b + 1 < bands ? starts[b + 1] : height_;
+      for (int32_t y = starts[b]; y < end; ++y) {
+        const int32_t* transparency = transparency_[static_cast<size_t>(y)];
+        for (int32_t x = 0; x < width_; ++x) {
+          if (transparency[x] <= kTargetAbove) continue;
+          if (Refill(x, y, walker, markFailed)) result.edgeBound.emplace_back(y, x);
+          if (walker.tainted) {
+            doubt_[walker.self] = 1;
+            result.doubtful.emplace_back(y, x);
+          }
+          ++result.targets;
+          if (live) tick();  // only the page's own thread writes to its console
+        }
+      }
+    };
+    std::vector<std::thread> helpers;
+    for (size_t b = 1; b < bands; ++b)
+      helpers.emplace_back([&, b] {
+        try {
+          band(b, false);
+        } catch (...) {
+          results[b].failure = std::current_exception();
+        }
+      });
+    try {
+      band(0, true);
+    } catch (...) {
+      results[0].failure = std::current_exception();
+    }
+    for (std::thread& helper : helpers) helper.join();
+    for (const TBand& result : results)
+      if (result.failure) std::rethrow_exception(result.failure);
+
+    TWalker walker = NewWalker(0, false);
+    std::vector<std::pair<int32_t, int32_t>> edgeBound = std::move(results[0].edgeBound);
+    for (size_t b = 1; b < bands; ++b) {
+      for (int64_t i = 0; i < results[b].targets; ++i) tick();
+      for (const auto& [y, x] : results[b].doubtful) Refill(x, y, walker, markFailed);
+      edgeBound.insert(edgeBound.end(), results[b].edgeBound.begin(), results[b].edgeBound.end());
+    }
+    snapshotFirst_ = height_;
+    for (auto& plane : snapshot_) std::vector<int32_t>().swap(plane);
+    std::vector<uint8_t>().swap(doubt_);
+    return edgeBound;
+  }
+
+  // The value of a neighbour (row, column) of a collected point in plane p
+  // for the walker's target, when a neighbour of the point is being
+  // refilled; see RunBands.
+  int32_t NeighbourValue(size_t p, size_t row, size_t column, TWalker& walker) const {
+    if (transparency_[row][column] <= kTargetAbove) return planes_[p][row][column];
+    const size_t index = row * static_cast<size_t>(width_) + column;
+    if (index >= walker.self) {  // not refilled before this target (or the target itself)
+      if (row >= static_cast<size_t>(snapshotFirst_))
+        return snapshot_[p][(row - static_cast<size_t>(snapshotFirst_)) * static_cast<size_t>(width_) + column];
+      return planes_[p][row][column];
+    }
+    if (row < static_cast<size_t>(walker.firstOwnRow)) {  // a band above: not final yet
+      walker.tainted = true;
+      return 0;
+    }
+    if (walker.speculative && doubt_[index] != 0) walker.tainted = true;
+    return planes_[p][row][column];
+  }
+
   void Prepare(const TSmearParams& params, int32_t rayCount, long double meanContour) {
     step_ = params.step;
     reach_ = params.reach;
@@ -356,7 +566,6 @@ class TSmearer {
     distances_.resize(samples);
     weights_.resize(samples);
     distancesD_.resize(samples);
-    collected_.resize(samples);
     long double r = step_;
     for (size_t k = 0; k < samples; ++k, r += step_) {
       distances_[k] = r;
@@ -369,6 +578,17 @@ class TSmearer {
     // The step with room for the rounding of the distances and of the floats.
     skipStep_ = static_cast<double>(step_) * (1 + 0x1p-20);
     belowMaxSide_ = StopIndex(maxSide_);
+    // The stop of a ray is StopIndex(min(F + tail, G + reach)), the smaller
+    // of the two stops since StopIndex grows with its argument.
+    tailStop_.resize(samples);
+    reachStop_.resize(samples);
+    for (size_t k = 0; k < samples; ++k) {
+      tailStop_[k] = StopIndex(distances_[k] + tail_);
+      reachStop_[k] = StopIndex(distances_[k] + reach_);
+    }
+    tailStopMax_ = StopIndex(maxSide_ + tail_);
+    reachStopMax_ = StopIndex(maxSide_ + reach_);
+    snapshotFirst_ = height_;
     // A whole contour value c exceeds 4 x the mean exactly when it exceeds
     // the floor of that (the mean is at most 128).
     contourLimitWhole_ = static_cast<int64_t>(std::floor(contourLimit_));
@@ -569,32 +789,40 @@ class TSmearer {
   };
 
   template <TRoutine K, bool edgeStop = true>
-  bool CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) {
-    nearest_ = maxSide_;  // G
+  bool CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s, TWalker& walker) {
+    walker.nearest = maxSide_;  // G
+    walker.nearestIndex = kMaxSide;
+    walker.self = static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
+    walker.tainted = false;
+    const TCollected* collected = walker.collected.data();
     const size_t rays = sines_.size();
     bool reached = false;
     for (size_t ray = 0; ray < rays; ++ray) {
-      const TRayWalk walk = WalkRay<K, edgeStop>(x, y, ray);
+      const TRayWalk walk = WalkRay<K, edgeStop>(x, y, ray, walker);
       reached = reached || walk.reached;
-      long double first = walk.firstSet ? distances_[collected_[0].k] : maxSide_;  // F
+      long double first = walk.firstSet ? distances_[collected[0].k] : maxSide_;  // F
+      size_t firstIndex = walk.firstSet ? collected[0].k : kMaxSide;
       // The sums in the order of the samples, as the rules add them.
       if constexpr (K == TRoutine::kRayCasting) {
         for (size_t i = 0; i < walk.collected; ++i) {
-          const long double wr = weights_[collected_[i].k];
+          const long double wr = weights_[collected[i].k];
           w += wr;
-          for (size_t p = 0; p < NP; ++p) s[p] += collected_[i].v[p] * wr;
+          for (size_t p = 0; p < NP; ++p) s[p] += collected[i].v[p] * wr;
         }
       } else {
         long double rayW = 0;
         std::array<long double, NP> rayS{};
         for (size_t i = 0; i < walk.collected; ++i) {
-          const long double wr = weights_[collected_[i].k];
+          const long double wr = weights_[collected[i].k];
           rayW += wr;
-          for (size_t p = 0; p < NP; ++p) rayS[p] += collected_[i].v[p] * wr;
+          for (size_t p = 0; p < NP; ++p) rayS[p] += collected[i].v[p] * wr;
         }
         if constexpr (K == TRoutine::kContourGuided) {
           const long double end = distances_[walk.end];
-          if (end < first) first = end;
+          if (end < first) {
+            first = end;
+            firstIndex = walk.end;
+          }
           const long double factor = (end - first) * (end - first);
           w += rayW * factor;
           for (size_t p = 0; p < NP; ++p) s[p] += rayS[p] * factor;
@@ -603,16 +831,19 @@ class TSmearer {
           for (size_t p = 0; p < NP; ++p) s[p] += rayS[p];
         }
       }
-      nearest_ = std::min(nearest_, first);
+      if (first < walker.nearest) {
+        walker.nearest = first;
+        walker.nearestIndex = firstIndex;
+      }
     }
     return reached;
   }
 
-  // One ray from (x, y), nearest_ holding G. Out of line and free of
+  // One ray from (x, y), the walker holding G. Out of line and free of
   // extended values, so that the walk keeps nothing on the x87 stack across
   // the calls it makes.
   template <TRoutine K, bool edgeStop>
-  [[gnu::noinline]] TRayWalk WalkRay(int32_t x, int32_t y, size_t ray) {
+  [[gnu::noinline]] TRayWalk WalkRay(int32_t x, int32_t y, size_t ray, TWalker& walker) {
     const float widthF = static_cast<float>(width_), heightF = static_cast<float>(height_);
     const int32_t lastRow = height_ - 1, lastColumn = width_ - 1;
     int32_t* const* transparency = transparency_.data();
@@ -629,7 +860,8 @@ class TSmearer {
     // r < F + tail and r - G < reach in one test: r and G are multiples of
     // the step or whole, so r - G and G + reach are exact and the two forms
     // agree. Sample k runs while k < stopAt.
-    size_t stopAt = RayStop(maxSide_);
+    const size_t reachStop = walker.nearestIndex == kMaxSide ? reachStopMax_ : reachStop_[walker.nearestIndex];
+    size_t stopAt = std::min(tailStopMax_, reachStop);
     // Contour-guided: the ray ends at a contour below lowContour or above
     // highContour (c0 / 1.9 and c0 x 1.9 as whole bounds).
     int64_t lowContour = 0, highContour = 0;
@@ -679,21 +911,26 @@ class TSmearer {
       if (!walk.firstSet && k < belowMaxSide_) {
         // The first collected point closer than max(width, height): F.
         walk.firstSet = true;
-        stopAt = FirstHitStop(k);
+        stopAt = std::min(tailStop_[k], reachStop);
       }
-      TCollected& point = collected_[walk.collected++];
+      TCollected& point = walker.collected[walk.collected++];
       point.k = k;
-      for (size_t p = 0; p < NP; ++p) point.v[p] = sample.Read(planes[p]);
+      if (sample.TouchesTarget()) {
+        // Next to a pixel being refilled: which value it shows depends on
+        // the order of the targets (see NeighbourValue).
+        for (size_t p = 0; p < NP; ++p)
+          point.v[p] = sample.Combine(NeighbourValue(p, sample.Row(), sample.Column(), walker),
+                                      NeighbourValue(p, sample.Row(), sample.NextColumn(), walker),
+                                      NeighbourValue(p, sample.NextRow(), sample.NextColumn(), walker),
+                                      NeighbourValue(p, sample.NextRow(), sample.Column(), walker));
+      } else {
+        for (size_t p = 0; p < NP; ++p) point.v[p] = sample.Read(planes[p]);
+      }
     }
     walk.end = k;
     return walk;
   }
 
-  // The stop index of a ray whose F is `first`: min(F + tail, G + reach).
-  [[gnu::noinline]] size_t RayStop(long double first) const {
-    return StopIndex(std::min(first + tail_, nearest_ + reach_));
-  }
-  [[gnu::noinline]] size_t FirstHitStop(size_t k) const { return RayStop(distances_[k]); }
 
   // For a whole contour value c: c < c0 / 1.9 exactly when c < ceil(c0 / 1.9),
   // and c > c0 x 1.9 exactly when c > floor(c0 x 1.9).
@@ -701,11 +938,6 @@ class TSmearer {
     low = static_cast<int64_t>(std::ceil(c0 / kContourSpread));
     high = static_cast<int64_t>(std::floor(c0 * kContourSpread));
   }
-
-  struct TCollected {
-    size_t k;
-    std::array<int32_t, NP> v;
-  };
 
   const int32_t width_, height_;
   const TRows transparency_;
@@ -716,8 +948,18 @@ class TSmearer {
   int32_t maxSide_ = 0;
   std::vector<long double> sines_, cosines_, distances_, weights_;
   std::vector<double> distancesD_, sinesD_, cosinesD_;
-  long double nearest_ = 0;            // G of the target being refilled
-  std::vector<TCollected> collected_;  // one ray's collected points
+  // A ray runs while its sample index is below min(F + tail, G + reach),
+  // as indices: tailStop_[k] for F at sample k, reachStop_[k] for G there,
+  // and the same for max(width, height) (no hit yet).
+  std::vector<size_t> tailStop_, reachStop_;
+  size_t tailStopMax_ = 0, reachStopMax_ = 0;
+  TRoutine routine_ = TRoutine::kRayCasting;
+  bool forcedBands_ = false;  // split into bands however few the targets
+  // While bands are refilled side by side: the planes' rows from
+  // snapshotFirst_ down as they were, and the targets in doubt (RunBands).
+  int32_t snapshotFirst_ = 0;
+  std::array<std::vector<int32_t>, NP> snapshot_;
+  std::vector<uint8_t> doubt_;
   size_t belowMaxSide_ = 0;            // samples closer than max(width, height)
   int64_t contourLimitWhole_ = 0;      // floor(4 x mean contour)
   double positionError_ = 0, skipStep_ = 1;
@@ -769,10 +1011,15 @@ void SmearPlanes(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& pl
       ConsoleWrite(Ru(".замазываю вдумчиво.."));
       break;
   }
-  smearer.Run(params, rayCount, meanContour, markFailed);
+  // Bands of rows are refilled side by side on the cores no other page holds.
+  const int32_t forced = forcedThreads.load();
+  const TCoreLease helpers(forced > 0 || params.routine == TRoutine::kRowInterpolation ? 0 : ProcessorCount() - 1);
+  smearer.Run(params, rayCount, meanContour, forced > 0 ? forced : 1 + helpers.Count(), forced > 0, markFailed);
 }
 
 }  // namespace
+
+void SetSmearThreadsForTesting(int32_t threads) { forcedThreads.store(std::max(threads, 0)); }
 
 void TDrovixMangaScan::Smear() {
   SmearPlanes<1>(*this, {this}, [this](int32_t y, int32_t x) { RowPtr(y)[x] = 255 * ErrorPatternBit(y, x); });

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "drovix_graph/scan/SmearThreads.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "program/GoldenSet.h"
@@ -164,6 +165,25 @@ TEST(GoldenScan, OperationsKeepTheirChecksums) {
   const std::vector<std::string> expected = golden::ReadChecksumFile(file);
   ASSERT_EQ(lines.size(), expected.size()) << file;
   for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i]);
+}
+
+// The same text removals with the rows split into bands refilled side by side.
+TEST(GoldenScan, SmearsSplitIntoBandsKeepTheirChecksums) {
+  const std::vector<std::string> expected =
+      golden::ReadChecksumFile(std::string(DROVIX_SOURCE_DIR) + "/tests/data/golden/scan.txt");
+  for (int32_t threads : {2, 3}) {
+    SCOPED_TRACE("threads " + std::to_string(threads));
+    SetSmearThreadsForTesting(threads);
+    const std::vector<std::string> lines = AllChecksums();
+    SetSmearThreadsForTesting(0);
+    ASSERT_EQ(lines.size(), expected.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const bool smear = lines[i].find(" smear ") != std::string::npos || lines[i].find(", smear") != std::string::npos;
+      if (smear) {
+        EXPECT_EQ(lines[i], expected[i]);
+      }
+    }
+  }
 }
 
 }  // namespace

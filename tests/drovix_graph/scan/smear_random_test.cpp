@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "drovix_graph/scan/SmearThreads.h"
 #include "smear_reference.h"
 
 namespace drovix::smear_test {
@@ -90,6 +91,15 @@ void Mark(Scan& s, const TRandomPage& page) {
       SetTransparency(s, y, x, page.mask[static_cast<size_t>(y * page.w + x)]);
 }
 
+// The automatic choice (one thread on pages this small), and pages split
+// into bands refilled side by side.
+constexpr int32_t kThreads[] = {0, 2, 3, 5};
+
+struct TForcedThreads {
+  explicit TForcedThreads(int32_t threads) { SetSmearThreadsForTesting(threads); }
+  ~TForcedThreads() { SetSmearThreadsForTesting(0); }
+};
+
 TEST(SmearRandom, ManySmallPagesMatchThePlainRules) {
   std::mt19937 rng(20261210);
   static constexpr int32_t kPowers[] = {1, 2, 7, 25, 60, 100};
@@ -116,14 +126,22 @@ TEST(SmearRandom, ManySmallPagesMatchThePlainRules) {
             s->SmearPower = power;
             return s;
           };
-          auto fast = make(), plain = make();
-          SmearPrinting(*fast);
+          auto plain = make();
           testing::internal::CaptureStdout();
           ReferenceSmear(*plain, {plain.get(), plain->GreenPlane.get(), plain->RedPlane.get()}, true);
           testing::internal::GetCapturedStdout();
-          ASSERT_EQ(Pixels(*fast), Pixels(*plain));
-          ASSERT_EQ(Pixels(*fast->GreenPlane), Pixels(*plain->GreenPlane));
-          ASSERT_EQ(Pixels(*fast->RedPlane), Pixels(*plain->RedPlane));
+          std::string printed;  // by one thread, then the same by several
+          for (int32_t threads : kThreads) {
+            SCOPED_TRACE("threads " + std::to_string(threads));
+            auto fast = make();
+            TForcedThreads forced(threads);
+            const std::string text = SmearPrinting(*fast);
+            if (threads == 0) printed = text;
+            ASSERT_EQ(text, printed);
+            ASSERT_EQ(Pixels(*fast), Pixels(*plain));
+            ASSERT_EQ(Pixels(*fast->GreenPlane), Pixels(*plain->GreenPlane));
+            ASSERT_EQ(Pixels(*fast->RedPlane), Pixels(*plain->RedPlane));
+          }
         } else {
           auto make = [&] {
             auto s = GreyScan(page.h, page.w, From(page.planes[0], page.w));
@@ -132,12 +150,20 @@ TEST(SmearRandom, ManySmallPagesMatchThePlainRules) {
             s->SmearPower = power;
             return s;
           };
-          auto fast = make(), plain = make();
-          SmearPrinting(*fast);
+          auto plain = make();
           testing::internal::CaptureStdout();
           ReferenceSmear(*plain, {plain.get()}, false);
           testing::internal::GetCapturedStdout();
-          ASSERT_EQ(Pixels(*fast), Pixels(*plain));
+          std::string printed;  // by one thread, then the same by several
+          for (int32_t threads : kThreads) {
+            SCOPED_TRACE("threads " + std::to_string(threads));
+            auto fast = make();
+            TForcedThreads forced(threads);
+            const std::string text = SmearPrinting(*fast);
+            if (threads == 0) printed = text;
+            ASSERT_EQ(text, printed);
+            ASSERT_EQ(Pixels(*fast), Pixels(*plain));
+          }
         }
         ++compared;
       }
