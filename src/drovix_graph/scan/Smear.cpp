@@ -135,15 +135,24 @@ TRows RowsOf(TDrovixGraph& plane) {
 // sample may lie up to one step outside.
 class TSample {
  public:
-  TSample(float row, float column, int32_t lastRow, int32_t lastColumn) {
+  // inside: 0 < row < lastRow + 1 and 0 < column < lastColumn + 1, so that
+  // the truncated position needs no clamping but for its next neighbours.
+  TSample(float row, float column, int32_t lastRow, int32_t lastColumn, bool inside) {
     const int32_t r0 = static_cast<int32_t>(row);
     const int32_t c0 = static_cast<int32_t>(column);
     fr_ = row - static_cast<float>(r0);
     fc_ = column - static_cast<float>(c0);
-    ra_ = static_cast<size_t>(std::clamp(r0, 0, lastRow));
-    rb_ = static_cast<size_t>(std::clamp(r0 + 1, 0, lastRow));
-    ca_ = static_cast<size_t>(std::clamp(c0, 0, lastColumn));
-    cb_ = static_cast<size_t>(std::clamp(c0 + 1, 0, lastColumn));
+    if (inside) {
+      ra_ = static_cast<size_t>(r0);
+      rb_ = static_cast<size_t>(r0 < lastRow ? r0 + 1 : lastRow);
+      ca_ = static_cast<size_t>(c0);
+      cb_ = static_cast<size_t>(c0 < lastColumn ? c0 + 1 : lastColumn);
+    } else {
+      ra_ = static_cast<size_t>(std::clamp(r0, 0, lastRow));
+      rb_ = static_cast<size_t>(std::clamp(r0 + 1, 0, lastRow));
+      ca_ = static_cast<size_t>(std::clamp(c0, 0, lastColumn));
+      cb_ = static_cast<size_t>(std::clamp(c0 + 1, 0, lastColumn));
+    }
   }
 
   // The top-left neighbour of the position, clamped into the page.
@@ -186,7 +195,7 @@ class TSample {
   }
 
  private:
-  [[gnu::noinline]] int32_t Mixed(int32_t a, int32_t b, int32_t c, int32_t d) {
+  int32_t Mixed(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (InQuickRange(a, b, c, d)) {
       const float v = QuickBlend(a, b, c, d);
       const float r = RoundFloat(v);
@@ -196,7 +205,7 @@ class TSample {
   }
 
   // The value rounds to at most 12 exactly when it is at most 12.5.
-  [[gnu::noinline]] bool MixedIsSource(int32_t a, int32_t b, int32_t c, int32_t d) {
+  bool MixedIsSource(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (InQuickRange(a, b, c, d)) {
       const float v = QuickBlend(a, b, c, d);
       if (v < kSourceAtMost + 0.5f - kUnsure) return true;
@@ -231,8 +240,9 @@ class TSample {
            qTotal_;
   }
 
-  // SmoothPixel's own arithmetic.
-  int32_t Blend(int32_t a, int32_t b, int32_t c, int32_t d) {
+  // SmoothPixel's own arithmetic, out of line: the walk that calls it keeps
+  // no extended values.
+  [[gnu::noinline]] int32_t Blend(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (!weighed_) {
       const long double la = (1.0L - fr_) * (1.0L - fc_), lb = (1.0L - fr_) * fc_;
       const long double lc = static_cast<long double>(fr_) * fc_, ld = fr_ * (1.0L - fc_);
@@ -866,14 +876,15 @@ class TSmearer {
     // highContour (c0 / 1.9 and c0 x 1.9 as whole bounds).
     int64_t lowContour = 0, highContour = 0;
     bool hit = false;
-    float px = static_cast<float>(x), py = static_cast<float>(y);
+    // Whether the last sample (before the first, the target) is inside the page.
+    bool in = inside(static_cast<float>(x), static_cast<float>(y));
     size_t k = 0;  // sample k lies at distances_[k] = (k + 1) x step
-    for (; inside(px, py) && k < stopAt; ++k) {
-      px = columnAt(k);
-      py = rowAt(k);
-      TSample sample(py, px, lastRow, lastColumn);
+    for (; in && k < stopAt; ++k) {
+      const float px = columnAt(k), py = rowAt(k);
+      in = inside(px, py);
+      TSample sample(py, px, lastRow, lastColumn, in);
       const uint32_t clear = clearance_[sample.Row() * static_cast<size_t>(width_) + sample.Column()];
-      if (clear >= kSkipFrom && inside(px, py)) {
+      if (clear >= kSkipFrom && in) {
         // Samples k .. k + n cannot be sources (see SkippableAfter); the ray
         // walks over them unless it leaves the page or reaches its stop on
         // the way, which is found exactly: the samples inside the page are
@@ -890,8 +901,7 @@ class TSmearer {
             }
           }
           k = lo + 1;  // inside up to lo: the ray goes on to sample lo + 1 (<= last)
-          px = columnAt(k);
-          py = rowAt(k);
+          in = inside(columnAt(k), rowAt(k));
         }
         continue;
       }
