@@ -734,19 +734,15 @@ class TSmearer {
   }
 
   // A coordinate of sample k of a ray: float(base + r x direction) with r =
-  // distances_[k], as worked out in extended precision. The double result
-  // lies within positionError_ of the extended one, so unless it is that
-  // close to a midpoint between two floats both round to the same float.
-  // The midpoints next to a float f of |f| in [2^e, 2^(e+1)] lie 2^(e-24) away.
+  // distances_[k], as worked out in extended precision. The double result v
+  // lies within positionError_ of the extended one, so when both ends of
+  // that interval round to the same float (rounding is monotonic) the
+  // extended value rounds to it too. (The bound is several times the error
+  // of v, which leaves room for the rounding of the two ends themselves.)
   float Coordinate(int32_t base, double direction, const long double* directionL, size_t k) const {
     const double v = base + distancesD_[k] * direction;
-    const float f = static_cast<float>(v);
-    uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    bits &= 0x7ff0000000000000ULL;
-    double binade;
-    std::memcpy(&binade, &bits, sizeof binade);
-    if (std::fabs(std::fabs(v - static_cast<double>(f)) - binade * 0x1p-24) > positionError_) return f;
+    const float low = static_cast<float>(v - positionError_), high = static_cast<float>(v + positionError_);
+    if (low == high) return low;
     return ExactCoordinate(base, directionL, k);
   }
 
