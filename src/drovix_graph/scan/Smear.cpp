@@ -182,7 +182,7 @@ class TSample {
   // Whether the transparency plane is opaque enough here. Transparency lies in
   // 0..255: when all four neighbours are on one side of the threshold the
   // interpolated value is too, so only mixed neighbourhoods are computed.
-  bool IsSource(int32_t* const* transparency) {
+  [[gnu::always_inline]] bool IsSource(int32_t* const* transparency) {
     const int32_t* top = transparency[ra_];
     const int32_t* bottom = transparency[rb_];
     const int32_t a = top[ca_], b = top[cb_], c = bottom[cb_], d = bottom[ca_];
@@ -901,7 +901,9 @@ class TSmearer {
         }
         continue;
       }
-      if (!sample.IsSource(transparency)) continue;
+      // Two pixels from every opaque one, none of the four neighbours is
+      // opaque: no source.
+      if (clear >= 2 || !sample.IsSource(transparency)) continue;
       walk.reached = true;
       if constexpr (K == TRoutine::kContourGuided) {
         const int32_t c = sample.Read(contours);
