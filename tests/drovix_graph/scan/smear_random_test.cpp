@@ -117,53 +117,43 @@ TEST(SmearRandom, ManySmallPagesMatchThePlainRules) {
         SCOPED_TRACE(std::string(m.name) + (colour ? " colour" : " grey") + " power " +
                      std::to_string(power) + " round " + std::to_string(round) + " " +
                      std::to_string(page.h) + "x" + std::to_string(page.w));
+        // The plain rules once, then the fast smear with every thread count:
+        // the same pixels in every plane and, by any count, the same text.
+        const auto compare = [&](auto make, auto planesOf) {
+          auto plain = make();
+          testing::internal::CaptureStdout();
+          ReferenceSmear(*plain, planesOf(*plain), colour);
+          testing::internal::GetCapturedStdout();
+          std::string printed;
+          for (int32_t threads : kThreads) {
+            SCOPED_TRACE("threads " + std::to_string(threads));
+            auto fast = make();
+            TForcedThreads forced(threads);
+            const std::string text = SmearPrinting(*fast);
+            if (threads == 0) printed = text;
+            ASSERT_EQ(text, printed);
+            const std::vector<TDrovixGraph*> got = planesOf(*fast), want = planesOf(*plain);
+            for (size_t p = 0; p < got.size(); ++p) ASSERT_EQ(Pixels(*got[p]), Pixels(*want[p])) << "plane " << p;
+          }
+        };
+        const auto prepare = [&](auto s) {
+          Mark(*s, page);
+          s->SmearMethod = m.method;
+          s->SmearPower = power;
+          return s;
+        };
         if (colour) {
-          auto make = [&] {
-            auto s = ColourScan(page.h, page.w, From(page.planes[0], page.w), From(page.planes[1], page.w),
-                                From(page.planes[2], page.w));
-            Mark(*s, page);
-            s->SmearMethod = m.method;
-            s->SmearPower = power;
-            return s;
-          };
-          auto plain = make();
-          testing::internal::CaptureStdout();
-          ReferenceSmear(*plain, {plain.get(), plain->GreenPlane.get(), plain->RedPlane.get()}, true);
-          testing::internal::GetCapturedStdout();
-          std::string printed;  // by one thread, then the same by several
-          for (int32_t threads : kThreads) {
-            SCOPED_TRACE("threads " + std::to_string(threads));
-            auto fast = make();
-            TForcedThreads forced(threads);
-            const std::string text = SmearPrinting(*fast);
-            if (threads == 0) printed = text;
-            ASSERT_EQ(text, printed);
-            ASSERT_EQ(Pixels(*fast), Pixels(*plain));
-            ASSERT_EQ(Pixels(*fast->GreenPlane), Pixels(*plain->GreenPlane));
-            ASSERT_EQ(Pixels(*fast->RedPlane), Pixels(*plain->RedPlane));
-          }
+          compare(
+              [&] {
+                return prepare(ColourScan(page.h, page.w, From(page.planes[0], page.w),
+                                          From(page.planes[1], page.w), From(page.planes[2], page.w)));
+              },
+              [](TDrovixColorMangaScan& s) {
+                return std::vector<TDrovixGraph*>{&s, s.GreenPlane.get(), s.RedPlane.get()};
+              });
         } else {
-          auto make = [&] {
-            auto s = GreyScan(page.h, page.w, From(page.planes[0], page.w));
-            Mark(*s, page);
-            s->SmearMethod = m.method;
-            s->SmearPower = power;
-            return s;
-          };
-          auto plain = make();
-          testing::internal::CaptureStdout();
-          ReferenceSmear(*plain, {plain.get()}, false);
-          testing::internal::GetCapturedStdout();
-          std::string printed;  // by one thread, then the same by several
-          for (int32_t threads : kThreads) {
-            SCOPED_TRACE("threads " + std::to_string(threads));
-            auto fast = make();
-            TForcedThreads forced(threads);
-            const std::string text = SmearPrinting(*fast);
-            if (threads == 0) printed = text;
-            ASSERT_EQ(text, printed);
-            ASSERT_EQ(Pixels(*fast), Pixels(*plain));
-          }
+          compare([&] { return prepare(GreyScan(page.h, page.w, From(page.planes[0], page.w))); },
+                  [](TDrovixMangaScan& s) { return std::vector<TDrovixGraph*>{&s}; });
         }
         ++compared;
       }
