@@ -24,6 +24,7 @@
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
+#include "program/RunCommand.h"
 
 namespace drovix::golden {
 
@@ -463,10 +464,7 @@ inline std::vector<std::string> ShownCrashPhrases(const std::string& cp1251List)
   return pieces;
 }
 
-struct TRunResult {
-  std::string output;
-  int status = -1;
-};
+using TRunResult = TCommandResult;
 
 // Runs the program in folder with the arguments, standard input empty and the
 // clock's zone fixed (file ages are local time).
@@ -474,15 +472,7 @@ inline TRunResult RunProgram(const std::string& binary, const std::string& folde
                              const std::vector<std::string>& args) {
   std::string command = "cd '" + folder + "' && TZ=UTC '" + binary + "'";
   for (const std::string& a : args) command += " '" + a + "'";
-  command += " </dev/null 2>&1";
-  TRunResult run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buf[4096];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) run.output.append(buf, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return RunCommand(command + " </dev/null 2>&1");
 }
 
 // The checksum lines of a finished run: every file the run wrote (output

@@ -18,10 +18,7 @@ class Preview : public ::testing::Test {
  protected:
   Preview() {
     const std::string d = dir_.Path();
-    std::filesystem::create_directories(d + "out");
-    SaveFontSheet(d + "fonts/f0", 25);
-    SaveFontSheet(d + "fonts/f1", 23);
-    SaveFontSheet(d + "fonts/f2", 21);
+    SaveChapterBasics(d);
 
     TPicture p01(240, 320);
     p01.Rect(20, 80, 20, 120, 0, 255, 0);            // sound

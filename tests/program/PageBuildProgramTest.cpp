@@ -15,10 +15,7 @@ class Chapter : public ::testing::Test {
  protected:
   Chapter() {
     const std::string d = dir_.Path();
-    std::filesystem::create_directories(d + "out");
-    SaveFontSheet(d + "fonts/f0", 25);
-    SaveFontSheet(d + "fonts/f1", 23);
-    SaveFontSheet(d + "fonts/f2", 21);
+    SaveChapterBasics(d);
 
     TPicture p01(240, 320);
     p01.Grey(10, 12, 10, 229, 0);

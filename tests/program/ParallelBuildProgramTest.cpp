@@ -24,10 +24,7 @@ class ParallelChapter : public ::testing::Test {
  protected:
   ParallelChapter() {
     const std::string d = dir_.Path();
-    fs::create_directories(d + "out");
-    SaveFontSheet(d + "fonts/f0", 25);
-    SaveFontSheet(d + "fonts/f1", 23);
-    SaveFontSheet(d + "fonts/f2", 21);
+    SaveChapterBasics(d);
   }
   void Pages(int count, int32_t width, int32_t height) {
     for (int i = 1; i <= count; ++i) {

@@ -17,6 +17,7 @@
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
+#include "program/RunCommand.h"
 
 namespace drovix::program_test {
 
@@ -137,10 +138,17 @@ inline void SaveFontSheet(const std::string& base, int32_t inkBottom = 25) {
   sheet.SaveTga(base);
 }
 
-struct TRun {
-  std::string output;  // transliterated console text, as the program wrote it
-  int status = -1;
-};
+// The output folder "out" and the three font sheets fonts/f0 .. f2 (ink down
+// to rows 25, 23 and 21) that the test chapters name.
+inline void SaveChapterBasics(const std::string& folder) {
+  std::filesystem::create_directories(folder + "out");
+  SaveFontSheet(folder + "fonts/f0", 25);
+  SaveFontSheet(folder + "fonts/f1", 23);
+  SaveFontSheet(folder + "fonts/f2", 21);
+}
+
+// The console text is transliterated, as the program wrote it.
+using TRun = TCommandResult;
 
 // Runs the program with the arguments (each passed as one word) in folder,
 // standard input empty. prefix is put before the program in the shell
@@ -149,15 +157,7 @@ inline TRun RunDrovix(const std::string& folder, const std::vector<std::string>&
                       const std::string& prefix = "") {
   std::string command = "cd '" + folder + "' && " + prefix + "'" DROVIX_BINARY "'";
   for (const std::string& a : args) command += " '" + a + "'";
-  command += " </dev/null 2>&1";
-  TRun run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buf[4096];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) run.output.append(buf, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return RunCommand(command + " </dev/null 2>&1");
 }
 
 // The console form of a message written as UTF-8 source text.

@@ -26,10 +26,7 @@ std::string MemoryLimit() {
 class Robustness : public ::testing::Test {
  protected:
   Robustness() {
-    std::filesystem::create_directories(dir_.Path() + "out");
-    SaveFontSheet(dir_.Path() + "fonts/f0", 25);
-    SaveFontSheet(dir_.Path() + "fonts/f1", 23);
-    SaveFontSheet(dir_.Path() + "fonts/f2", 21);
+    SaveChapterBasics(dir_.Path());
   }
   ~Robustness() override {
     // The folders made read-only must be removable again.

@@ -17,10 +17,7 @@ const char kNote[] =
 class ScanMarkup : public ::testing::Test {
  protected:
   ScanMarkup() {
-    std::filesystem::create_directories(dir_.Path() + "out");
-    SaveFontSheet(dir_.Path() + "fonts/f0", 25);
-    SaveFontSheet(dir_.Path() + "fonts/f1", 23);
-    SaveFontSheet(dir_.Path() + "fonts/f2", 21);
+    SaveChapterBasics(dir_.Path());
   }
   // One page p01 with the given page body, output as BMP.
   TRun Run(const std::string& body, const std::string& head = "") {
