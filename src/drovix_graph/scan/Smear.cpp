@@ -176,6 +176,10 @@ class TSample {
     return Mixed(a, b, c, d);
   }
 
+  // For a sample whose four neighbours are all opaque enough, in place of
+  // IsSource.
+  void SetOpaque() { highest_ = 0; }
+
   // After IsSource: whether a neighbour is a pixel being refilled.
   bool TouchesTarget() const { return highest_ > kTargetAbove; }
 
@@ -603,6 +607,27 @@ class TSmearer {
     // the floor of that (the mean is at most 128).
     contourLimitWhole_ = static_cast<int64_t>(std::floor(contourLimit_));
     ComputeClearance();
+    ComputeBlocks();
+  }
+
+  // What the four neighbours of a sample inside the page show: a sample
+  // whose truncated position is (r, c) reads (r, c), (r, c + 1), (r + 1, c)
+  // and (r + 1, c + 1), the last row and column standing in for the ones
+  // beyond them, as in TSample.
+  void ComputeBlocks() {
+    const size_t w = static_cast<size_t>(width_);
+    blocks_.assign(w * static_cast<size_t>(height_), kMixedBlock);
+    for (int32_t y = 0; y < height_; ++y) {
+      const int32_t* top = transparency_[static_cast<size_t>(y)];
+      const int32_t* bottom = transparency_[static_cast<size_t>(std::min(y + 1, height_ - 1))];
+      uint8_t* block = &blocks_[static_cast<size_t>(y) * w];
+      for (int32_t x = 0; x < width_; ++x) {
+        const int32_t next = std::min(x + 1, width_ - 1);
+        const int32_t hi = std::max(std::max(top[x], top[next]), std::max(bottom[x], bottom[next]));
+        const int32_t lo = std::min(std::min(top[x], top[next]), std::min(bottom[x], bottom[next]));
+        block[x] = hi <= kSourceAtMost ? kOpaqueBlock : lo > kSourceAtMost ? kClearBlock : kMixedBlock;
+      }
+    }
   }
 
   // Two passes of the chessboard distance transform, which is exact for the
@@ -879,8 +904,17 @@ class TSmearer {
       const float px = columnAt(k), py = rowAt(k);
       in = inside(px, py);
       TSample sample(py, px, lastRow, lastColumn, in);
-      const uint32_t clear = clearance_[sample.Row() * static_cast<size_t>(width_) + sample.Column()];
-      if (clear >= kSkipFrom && in) {
+      const size_t at = sample.Row() * static_cast<size_t>(width_) + sample.Column();
+      // A sample just outside the page (the last of a ray) reads clamped
+      // neighbours, which its block may not show.
+      const uint8_t block = in ? blocks_[at] : kMixedBlock;
+      if (block == kMixedBlock) {
+        if (!sample.IsSource(transparency)) continue;
+      } else if (block == kOpaqueBlock) {
+        sample.SetOpaque();
+      } else {
+        const uint32_t clear = clearance_[at];
+        if (clear < kSkipFrom) continue;
         // Samples k .. k + n cannot be sources (see SkippableAfter); the ray
         // walks over them unless it leaves the page or reaches its stop on
         // the way, which is found exactly: the samples inside the page are
@@ -901,9 +935,6 @@ class TSmearer {
         }
         continue;
       }
-      // Two pixels from every opaque one, none of the four neighbours is
-      // opaque: no source.
-      if (clear >= 2 || !sample.IsSource(transparency)) continue;
       walk.reached = true;
       if constexpr (K == TRoutine::kContourGuided) {
         const int32_t c = sample.Read(contours);
@@ -974,6 +1005,11 @@ class TSmearer {
   // Per pixel: the distance (the larger of the row and column distances,
   // at most 65535) to the nearest pixel of transparency <= 12.
   std::vector<uint16_t> clearance_;
+  // Per pixel, for a sample inside the page whose truncated position it is:
+  // all four neighbours opaque enough (a source, next to no target), none
+  // (no source), or some (to be worked out).
+  static constexpr uint8_t kOpaqueBlock = 0, kClearBlock = 1, kMixedBlock = 2;
+  std::vector<uint8_t> blocks_;
   // Row interpolation estimate (QuickRow).
   std::vector<double> kernel_, rowSources_;
   std::array<std::vector<double>, NP> rowValues_;
