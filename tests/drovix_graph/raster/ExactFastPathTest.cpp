@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 
@@ -58,6 +59,32 @@ TEST(ExactFastPath, SmoothSampleEqualsTheReference) {
   // The fast path is the common one (values of 2^28 and more, an eighth of
   // the random ones, always take the reference).
   EXPECT_GT(fast, 100000);
+}
+
+TEST(ExactFastPath, SmoothSampleQuickEqualsTheReference) {
+  // Page values (0 .. 4096, often near one another or at the ends), and
+  // fractions from below zero (a position just above the page) to one.
+  std::mt19937 rng(4096);
+  int64_t quick = 0;
+  for (int i = 0; i < 300000; ++i) {
+    const float fr = (rng() % 4 == 0 ? -1.0f : 1.0f) * RandomFraction(rng), fc = RandomFraction(rng);
+    const int32_t base = static_cast<int32_t>(rng() % 4097), spread = static_cast<int32_t>(rng() % 3) * 2 + 1;
+    int32_t v[4];
+    for (int32_t& x : v)
+      x = rng() % 3 == 0 ? static_cast<int32_t>(rng() % 2) * 4096
+                         : std::clamp(base + static_cast<int32_t>(rng() % spread) - spread / 2, 0, 4096);
+    int32_t out;
+    if (SmoothSampleQuick(fr, fc, v[0], v[1], v[2], v[3], out)) {
+      ++quick;
+      ASSERT_EQ(out, SmoothSampleReference(fr, fc, v[0], v[1], v[2], v[3]))
+          << "fr " << fr << " fc " << fc << " values " << v[0] << " " << v[1] << " " << v[2] << " " << v[3];
+    }
+  }
+  EXPECT_GT(quick, 250000);
+  int32_t out;
+  EXPECT_FALSE(SmoothSampleQuick(0.0f, 0.5f, 0, 1, 1, 0, out));  // exactly a half: the reference decides
+  EXPECT_FALSE(SmoothSampleQuick(0.0f, 0.5f, -1, 0, 0, -1, out));
+  EXPECT_FALSE(SmoothSampleQuick(0.0f, 0.5f, 4096, 4097, 4097, 4096, out));
 }
 
 TEST(ExactFastPath, SmoothSampleOnHalves) {
