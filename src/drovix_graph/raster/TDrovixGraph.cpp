@@ -153,8 +153,12 @@ void TDrovixGraph::Resize(int32_t newHeight, int32_t newWidth) {
     int32_t* out = temp.RowPtr(i);
     for (int32_t j = 0; j < newWidth; ++j) {
       const int32_t v00 = r0[x0s[j]], v01 = r0[x1s[j]], v10 = r1[x0s[j]], v11 = r1[x1s[j]];
-      int32_t v;
-      if (!ResampleFast(tyd, txd[j], v00, v01, v10, v11, v)) v = ResampleReference(ty, txs[j], v00, v01, v10, v11);
+      // Four equal neighbours give their value (the extended-precision mean
+      // of one value is that value to far better than a half); most of the
+      // markup planes are one value.
+      int32_t v = v00;
+      if ((v01 != v00 || v10 != v00 || v11 != v00) && !ResampleFast(tyd, txd[j], v00, v01, v10, v11, v))
+        v = ResampleReference(ty, txs[j], v00, v01, v10, v11);
       out[j] = Clamp(v, 0, 255);
     }
   }
