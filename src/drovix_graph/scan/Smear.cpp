@@ -22,6 +22,7 @@
 #include <cstring>
 #include <exception>
 #include <numbers>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -485,20 +486,24 @@ class TSmearer {
         }
       }
     };
+    const auto run = [&](size_t b) {
+      try {
+        band(b, b == 0);
+      } catch (...) {
+        results[b].failure = std::current_exception();
+      }
+    };
+    // A band whose thread cannot be started is refilled here after band 0
+    // (bands may be refilled in any order).
     std::vector<std::thread> helpers;
-    for (size_t b = 1; b < bands; ++b)
-      helpers.emplace_back([&, b] {
-        try {
-          band(b, false);
-        } catch (...) {
-          results[b].failure = std::current_exception();
-        }
-      });
+    helpers.reserve(bands - 1);
+    size_t started = 1;
     try {
-      band(0, true);
-    } catch (...) {
-      results[0].failure = std::current_exception();
+      for (; started < bands; ++started) helpers.emplace_back(run, started);
+    } catch (const std::system_error&) {
     }
+    run(0);
+    for (size_t b = started; b < bands; ++b) run(b);
     for (std::thread& helper : helpers) helper.join();
     for (const TBand& result : results)
       if (result.failure) std::rethrow_exception(result.failure);
