@@ -83,7 +83,7 @@ class TRgbaPicture {
 };
 
 // What a page carries besides its drawing.
-struct TPageSpec {
+struct TPagePlan {
   int32_t width = 240, height = 320;
   int32_t seed = 1;
   int32_t lettering = 2;       // blocks of old lettering made transparent
@@ -108,7 +108,7 @@ inline uint32_t Mix(uint32_t v) {
 
 // The drawing: four panels (dot tone, flat grey, hatching, graded dots) with
 // black borders, strokes across them and a little noise, as a scan has.
-inline uint8_t Art(int32_t x, int32_t y, const TPageSpec& s) {
+inline uint8_t Art(int32_t x, int32_t y, const TPagePlan& s) {
   const int32_t w = s.width, h = s.height;
   const uint32_t noise = Mix(static_cast<uint32_t>(x * 7919 + y * 104729 + s.seed * 31)) % 7;
   if (s.denseTone) return ((x + y) % 4 < 2 && (x - y + 4000) % 4 < 2 ? 10 : 245) - static_cast<int32_t>(noise);
@@ -149,7 +149,7 @@ struct TDrawnPage {
 };
 
 // The scan of one page and its companion markup picture.
-inline TDrawnPage DrawPage(const TPageSpec& s, bool colour) {
+inline TDrawnPage DrawPage(const TPagePlan& s, bool colour) {
   const int32_t w = s.width, h = s.height;
   TDrawnPage drawn{TRgbaPicture(w, h), TRgbaPicture(w, h)};
   TRgbaPicture& page = drawn.page;
@@ -237,7 +237,7 @@ inline TDrawnPage DrawPage(const TPageSpec& s, bool colour) {
 
 // The page written as "<base>.tga" (and its companion as "<base>_.tga" when
 // the program reads the markup there).
-inline void WritePage(const std::string& base, const TPageSpec& s, bool colour) {
+inline void WritePage(const std::string& base, const TPagePlan& s, bool colour) {
   const TDrawnPage drawn = DrawPage(s, colour);
   drawn.page.SaveTga(base);
   if (s.markupInCompanion) drawn.markup.SaveTga(base + "_");
@@ -309,7 +309,7 @@ inline void WriteMainChapter(const std::string& folder, int32_t scale = 1) {
   WriteFontSheet(folder + "fonts/f1", 24, 3);
   WriteFontSheet(folder + "fonts/f2", 23, 1);
   WriteTexture(folder + "textures/hatch");
-  const auto page = [&](const std::string& name, TPageSpec s, bool colour = false) {
+  const auto page = [&](const std::string& name, TPagePlan s, bool colour = false) {
     s.width *= scale;
     s.height *= scale;
     s.lettering *= scale;
@@ -384,11 +384,11 @@ inline void WriteFailingChapter(const std::string& folder, int32_t scale = 1) {
   WriteFontSheet(folder + "fonts/f0", 25, 2);
   WriteFontSheet(folder + "fonts/f1", 24, 3);
   WriteFontSheet(folder + "fonts/f2", 23, 1);
-  TPageSpec hole{.width = 200 * scale, .height = 200 * scale, .seed = 9, .lettering = 0, .balloons = 0,
+  TPagePlan hole{.width = 200 * scale, .height = 200 * scale, .seed = 9, .lettering = 0, .balloons = 0,
                  .allTransparent = true};
   WritePage(folder + "e01", hole, false);
   FixTime(folder + "e01.tga");
-  TPageSpec one{.width = 230 * scale, .height = 260 * scale, .seed = 10, .lettering = 1, .balloons = 1};
+  TPagePlan one{.width = 230 * scale, .height = 260 * scale, .seed = 10, .lettering = 1, .balloons = 1};
   WritePage(folder + "e02", one, false);
   FixTime(folder + "e02.tga");
   WriteScript(folder + "ch.manga",

@@ -350,18 +350,18 @@ class TSmearer {
     size_t nearestIndex = 0;            // its sample index; kMaxSide for max(width, height)
     size_t self = 0;                    // the target's index on the page
     // Rows above this belong to a band another thread is still refilling;
-    // speculative: the rays of this band run before the bands above are done.
+    // ahead: the rays of this band run before the bands above are done.
     int32_t firstOwnRow = 0;
-    bool speculative = false;
+    bool ahead = false;
     bool tainted = false;  // the target read a pixel that may still change
   };
   static constexpr size_t kMaxSide = SIZE_MAX;
 
-  TWalker NewWalker(int32_t firstOwnRow, bool speculative) const {
+  TWalker NewWalker(int32_t firstOwnRow, bool ahead) const {
     TWalker walker;
     walker.collected.resize(distances_.size());
     walker.firstOwnRow = firstOwnRow;
-    walker.speculative = speculative;
+    walker.ahead = ahead;
     return walker;
   }
 
@@ -536,7 +536,7 @@ class TSmearer {
       walker.tainted = true;
       return 0;
     }
-    if (walker.speculative && doubt_[index] != 0) walker.tainted = true;
+    if (walker.ahead && doubt_[index] != 0) walker.tainted = true;
     return planes_[p][row][column];
   }
 

@@ -23,26 +23,26 @@
 namespace drovix {
 namespace {
 
-golden::TPageSpec Spec(bool corners = false, bool allTransparent = false) {
-  return golden::TPageSpec{.width = 92, .height = 76, .seed = 3, .lettering = 2, .balloons = 1, .sounds = 1,
+golden::TPagePlan Plan(bool corners = false, bool allTransparent = false) {
+  return golden::TPagePlan{.width = 92, .height = 76, .seed = 3, .lettering = 2, .balloons = 1, .sounds = 1,
                            .corners = corners, .allTransparent = allTransparent};
 }
 
 // The scan as loading leaves it, split from the drawn pixels.
 template <class Scan>
-std::unique_ptr<Scan> Load(const golden::TPageSpec& spec) {
-  const golden::TDrawnPage drawn = golden::DrawPage(spec, std::is_same_v<Scan, TDrovixColorMangaScan>);
+std::unique_ptr<Scan> Load(const golden::TPagePlan& plan) {
+  const golden::TDrawnPage drawn = golden::DrawPage(plan, std::is_same_v<Scan, TDrovixColorMangaScan>);
   auto scan = std::make_unique<Scan>();
-  scan->SetSize(spec.height, spec.width);
-  for (int32_t y = 0; y < spec.height; ++y)
-    for (int32_t x = 0; x < spec.width; ++x) scan->Pixel(y, x) = static_cast<int32_t>(drawn.page.At(x, y));
+  scan->SetSize(plan.height, plan.width);
+  for (int32_t y = 0; y < plan.height; ++y)
+    for (int32_t x = 0; x < plan.width; ++x) scan->Pixel(y, x) = static_cast<int32_t>(drawn.page.At(x, y));
   scan->DetectCorners();
   scan->SplitLayers();
   if constexpr (std::is_same_v<Scan, TDrovixColorMangaScan>) {
     // A colour page takes its corners from its companion: here from the
     // same drawing split as a grey page.
-    if (spec.corners) {
-      const auto grey = Load<TDrovixMangaScan>(spec);
+    if (plan.corners) {
+      const auto grey = Load<TDrovixMangaScan>(plan);
       scan->Corners = grey->Corners;
       scan->CornerFound = grey->CornerFound;
       scan->CornersFound = grey->CornersFound;
@@ -139,12 +139,12 @@ std::vector<std::string> AllChecksums() {
   std::vector<std::string> lines;
   for (const TOperation& op : Operations())
     for (bool colour : {false, true}) {
-      const golden::TPageSpec spec = Spec(op.corners, op.allTransparent);
+      const golden::TPagePlan plan = Plan(op.corners, op.allTransparent);
       std::unique_ptr<TDrovixMangaScan> scan;
       if (colour)
-        scan = Load<TDrovixColorMangaScan>(spec);
+        scan = Load<TDrovixColorMangaScan>(plan);
       else
-        scan = Load<TDrovixMangaScan>(spec);
+        scan = Load<TDrovixMangaScan>(plan);
       testing::internal::CaptureStdout();
       op.run(*scan);
       const std::string console = testing::internal::GetCapturedStdout();
