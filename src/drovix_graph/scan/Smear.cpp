@@ -325,20 +325,19 @@ class TSmearer {
     // done, by the same rays without the edge stop, so that no pixel that
     // collects here reads a different neighbourhood than it would without
     // that second pass.
-    std::vector<std::pair<int32_t, int32_t>> edgeBound = RunBands(BandStarts(threads), markFailed);
+    std::vector<TPixel> edgeBound = RunBands(threads, nullptr, markFailed);
+    if (edgeBound.empty()) return;
     // Row by row, in place: a later one may read an earlier one refilled.
     // A target that collects nothing even so keeps the ERROR pattern.
-    TWalker walker = NewWalker(0, false);
-    for (const auto& [y, x] : edgeBound) {
-      long double w = 0;
-      std::array<long double, NP> s{};
-      CastRays<TRoutine::kContourLimited, false>(x, y, w, s, walker);
-      if (w != 0)
-        for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
-    }
+    members_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
+    for (const auto& [y, x] : edgeBound) members_[static_cast<size_t>(y) * static_cast<size_t>(width_) + x] = 1;
+    RunBands(threads, &edgeBound, markFailed);
+    std::vector<uint8_t>().swap(members_);
   }
 
  private:
+  using TPixel = std::pair<int32_t, int32_t>;  // row, column
+
   // The state of one thread's rays.
   struct TCollected {
     size_t k;
@@ -396,17 +395,22 @@ class TSmearer {
     return edgeBound;
   }
 
+  // The second pass over a target of the first that ended at edges only: the
+  // same rays without the edge stop; it keeps the ERROR pattern when even
+  // they collect nothing.
+  void RefillWithoutEdges(int32_t x, int32_t y, TWalker& walker) {
+    long double w = 0;
+    std::array<long double, NP> s{};
+    CastRays<TRoutine::kContourLimited, false>(x, y, w, s, walker);
+    if (w != 0)
+      for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
+  }
+
   // The first rows of the bands the page is split into, one per thread,
   // each with about as many targets; a band starts where few targets lie
   // near its first row, so that few rays reach into the band above.
-  std::vector<int32_t> BandStarts(int32_t threads) const {
-    std::vector<int64_t> below(static_cast<size_t>(height_) + 1, 0);  // targets in rows above y
-    for (int32_t y = 0; y < height_; ++y) {
-      const int32_t* transparency = transparency_[static_cast<size_t>(y)];
-      int64_t n = 0;
-      for (int32_t x = 0; x < width_; ++x) n += transparency[x] > kTargetAbove;
-      below[static_cast<size_t>(y) + 1] = below[static_cast<size_t>(y)] + n;
-    }
+  // below[y]: the targets in the rows above row y (y = 0 .. height).
+  std::vector<int32_t> BandStarts(int32_t threads, const std::vector<int64_t>& below) const {
     const int64_t total = below.back();
     std::vector<int32_t> starts{0};
     if (threads <= 1 || (!forcedBands_ && total * static_cast<int64_t>(sines_.size()) < kFewRays)) return starts;
@@ -441,12 +445,28 @@ class TSmearer {
   // those are refilled again one after another, top down, reading what is
   // final by then. The rays' geometry depends on transparency and contours
   // alone, which do not change, so only the values of such targets differ.
-  // Returns the contour-limited targets left for the second pass, in order.
+  // The first pass (list null) refills every target and returns the
+  // contour-limited ones left for the second pass, in order; the second
+  // refills those (list), reading the first pass's results, and returns
+  // nothing.
   template <class MarkFailed>
-  std::vector<std::pair<int32_t, int32_t>> RunBands(const std::vector<int32_t>& starts, MarkFailed& markFailed) {
+  std::vector<TPixel> RunBands(int32_t threads, const std::vector<TPixel>* list, MarkFailed& markFailed) {
+    std::vector<int64_t> below(static_cast<size_t>(height_) + 1, 0);  // targets in the rows above y
+    if (list == nullptr) {
+      for (int32_t y = 0; y < height_; ++y) {
+        const int32_t* transparency = transparency_[static_cast<size_t>(y)];
+        int64_t n = 0;
+        for (int32_t x = 0; x < width_; ++x) n += transparency[x] > kTargetAbove;
+        below[static_cast<size_t>(y) + 1] = below[static_cast<size_t>(y)] + n;
+      }
+    } else {
+      for (const auto& [y, x] : *list) ++below[static_cast<size_t>(y) + 1];
+      for (int32_t y = 0; y < height_; ++y) below[static_cast<size_t>(y) + 1] += below[static_cast<size_t>(y)];
+    }
+    const std::vector<int32_t> starts = BandStarts(threads, below);
     const size_t bands = starts.size();
     struct TBand {
-      std::vector<std::pair<int32_t, int32_t>> edgeBound, doubtful;
+      std::vector<TPixel> edgeBound, doubtful;
       int64_t targets = 0;
       std::exception_ptr failure;
     };
@@ -472,15 +492,27 @@ class TSmearer {
       TBand& result = results[b];
       TWalker walker = NewWalker(starts[b], b > 0);
       const int32_t end = b + 1 < bands ? starts[b + 1] : height_;
+      const auto doubt = [&](int32_t y, int32_t x) {
+        if (!walker.tainted) return;
+        doubt_[walker.self] = 1;
+        result.doubtful.emplace_back(y, x);
+      };
+      if (list != nullptr) {
+        // The band's part of the list: targets from row starts[b] to end.
+        const auto first = list->begin() + below[static_cast<size_t>(starts[b])];
+        const auto last = list->begin() + below[static_cast<size_t>(end)];
+        for (auto it = first; it != last; ++it) {
+          RefillWithoutEdges(it->second, it->first, walker);
+          doubt(it->first, it->second);
+        }
+        return;
+      }
       for (int32_t y = starts[b]; y < end; ++y) {
         const int32_t* transparency = transparency_[static_cast<size_t>(y)];
         for (int32_t x = 0; x < width_; ++x) {
           if (transparency[x] <= kTargetAbove) continue;
           if (Refill(x, y, walker, markFailed)) result.edgeBound.emplace_back(y, x);
-          if (walker.tainted) {
-            doubt_[walker.self] = 1;
-            result.doubtful.emplace_back(y, x);
-          }
+          doubt(y, x);
           ++result.targets;
           if (live) tick();  // only the page's own thread writes to its console
         }
@@ -509,10 +541,16 @@ class TSmearer {
       if (result.failure) std::rethrow_exception(result.failure);
 
     TWalker walker = NewWalker(0, false);
-    std::vector<std::pair<int32_t, int32_t>> edgeBound = std::move(results[0].edgeBound);
+    std::vector<TPixel> edgeBound = std::move(results[0].edgeBound);
     for (size_t b = 1; b < bands; ++b) {
       for (int64_t i = 0; i < results[b].targets; ++i) tick();
-      for (const auto& [y, x] : results[b].doubtful) Refill(x, y, walker, markFailed);
+      for (const auto& [y, x] : results[b].doubtful) {
+        if (list != nullptr) {
+          RefillWithoutEdges(x, y, walker);
+        } else {
+          Refill(x, y, walker, markFailed);
+        }
+      }
       edgeBound.insert(edgeBound.end(), results[b].edgeBound.begin(), results[b].edgeBound.end());
     }
     snapshotFirst_ = height_;
@@ -525,8 +563,10 @@ class TSmearer {
   // for the walker's target, when a neighbour of the point is being
   // refilled; see RunBands.
   int32_t NeighbourValue(size_t p, size_t row, size_t column, TWalker& walker) const {
-    if (transparency_[row][column] <= kTargetAbove) return planes_[p][row][column];
     const size_t index = row * static_cast<size_t>(width_) + column;
+    // Refilled in this pass: any target in the first, the listed ones in the second.
+    const bool refilled = members_.empty() ? transparency_[row][column] > kTargetAbove : members_[index] != 0;
+    if (!refilled) return planes_[p][row][column];
     if (index >= walker.self) {  // not refilled before this target (or the target itself)
       if (row >= static_cast<size_t>(snapshotFirst_))
         return snapshot_[p][(row - static_cast<size_t>(snapshotFirst_)) * static_cast<size_t>(width_) + column];
@@ -1007,6 +1047,8 @@ class TSmearer {
   int32_t snapshotFirst_ = 0;
   std::array<std::vector<int32_t>, NP> snapshot_;
   std::vector<uint8_t> doubt_;
+  // In the second pass: 1 for the targets it refills.
+  std::vector<uint8_t> members_;
   size_t belowMaxSide_ = 0;            // samples closer than max(width, height)
   int64_t contourLimitWhole_ = 0;      // floor(4 x mean contour)
   double positionError_ = 0, skipStep_ = 1;
