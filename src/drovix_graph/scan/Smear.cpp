@@ -654,6 +654,11 @@ class TSmearer {
     // A whole contour value c exceeds 4 x the mean exactly when it exceeds
     // the floor of that (the mean is at most 128).
     contourLimitWhole_ = static_cast<int64_t>(std::floor(contourLimit_));
+    if (params.routine == TRoutine::kContourGuided) {
+      contourBounds_.resize(kContourTable);
+      for (int32_t c = 0; c < kContourTable; ++c)
+        SetContourBounds(c, contourBounds_[static_cast<size_t>(c)].first, contourBounds_[static_cast<size_t>(c)].second);
+    }
     ComputeClearance();
     ComputeBlocks();
   }
@@ -987,7 +992,7 @@ class TSmearer {
       if constexpr (K == TRoutine::kContourGuided) {
         const int32_t c = sample.Read(contours);
         if (!hit) {
-          SetContourBounds(c, lowContour, highContour);
+          ContourBounds(c, lowContour, highContour);
           hit = true;
         } else if (c < lowContour || c > highContour) {
           break;
@@ -1026,6 +1031,18 @@ class TSmearer {
     high = static_cast<int64_t>(std::floor(c0 * kContourSpread));
   }
 
+  // The same from a table for the usual contour values: the library's
+  // rounding switches the rounding mode of the floating-point unit, which
+  // stalls it, once per ray.
+  void ContourBounds(int32_t c0, int64_t& low, int64_t& high) const {
+    if (c0 >= 0 && static_cast<size_t>(c0) < contourBounds_.size()) {
+      low = contourBounds_[static_cast<size_t>(c0)].first;
+      high = contourBounds_[static_cast<size_t>(c0)].second;
+      return;
+    }
+    SetContourBounds(c0, low, high);
+  }
+
   const int32_t width_, height_;
   const TRows transparency_;
   TRows contours_;
@@ -1047,6 +1064,9 @@ class TSmearer {
   int32_t snapshotFirst_ = 0;
   std::array<std::vector<int32_t>, NP> snapshot_;
   std::vector<uint8_t> doubt_;
+  // Contour-guided bounds of the contour values 0 .. kContourTable - 1.
+  static constexpr int32_t kContourTable = 4096;
+  std::vector<std::pair<int64_t, int64_t>> contourBounds_;
   // In the second pass: 1 for the targets it refills.
   std::vector<uint8_t> members_;
   size_t belowMaxSide_ = 0;            // samples closer than max(width, height)
