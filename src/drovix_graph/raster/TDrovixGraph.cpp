@@ -12,6 +12,7 @@
 #include "drovix_graph/raster/Bmp.h"
 #include "drovix_graph/raster/ExactFastPath.h"
 #include "drovix_graph/raster/FileSystemName.h"
+#include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"
@@ -143,25 +144,28 @@ void TDrovixGraph::Resize(int32_t newHeight, int32_t newWidth) {
 
   TDrovixGraph temp;
   temp.SetSize(newHeight, newWidth);
-  for (int32_t i = 0; i < newHeight; ++i) {
-    const long double fy = i * stepY;
-    const int32_t y0 = static_cast<int32_t>(fy);
-    const long double ty = fy - y0;
-    const double tyd = static_cast<double>(ty);
-    const int32_t* r0 = RowPtr(Clamp(y0, 0, h - 1));
-    const int32_t* r1 = RowPtr(Clamp(y0 + 1, 0, h - 1));
-    int32_t* out = temp.RowPtr(i);
-    for (int32_t j = 0; j < newWidth; ++j) {
-      const int32_t v00 = r0[x0s[j]], v01 = r0[x1s[j]], v10 = r1[x0s[j]], v11 = r1[x1s[j]];
-      // Four equal neighbours give their value (the extended-precision mean
-      // of one value is that value to far better than a half); most of the
-      // markup planes are one value.
-      int32_t v = v00;
-      if ((v01 != v00 || v10 != v00 || v11 != v00) && !ResampleFast(tyd, txd[j], v00, v01, v10, v11, v))
-        v = ResampleReference(ty, txs[j], v00, v01, v10, v11);
-      out[j] = Clamp(v, 0, 255);
+  // Output rows are independent: bands of them side by side.
+  ParallelRows(newHeight, int64_t{newHeight} * newWidth, [&](int32_t first, int32_t end) {
+    for (int32_t i = first; i < end; ++i) {
+      const long double fy = i * stepY;
+      const int32_t y0 = static_cast<int32_t>(fy);
+      const long double ty = fy - y0;
+      const double tyd = static_cast<double>(ty);
+      const int32_t* r0 = RowPtr(Clamp(y0, 0, h - 1));
+      const int32_t* r1 = RowPtr(Clamp(y0 + 1, 0, h - 1));
+      int32_t* out = temp.RowPtr(i);
+      for (int32_t j = 0; j < newWidth; ++j) {
+        const int32_t v00 = r0[x0s[j]], v01 = r0[x1s[j]], v10 = r1[x0s[j]], v11 = r1[x1s[j]];
+        // Four equal neighbours give their value (the extended-precision mean
+        // of one value is that value to far better than a half); most of the
+        // markup planes are one value.
+        int32_t v = v00;
+        if ((v01 != v00 || v10 != v00 || v11 != v00) && !ResampleFast(tyd, txd[j], v00, v01, v10, v11, v))
+          v = ResampleReference(ty, txs[j], v00, v01, v10, v11);
+        out[j] = Clamp(v, 0, 255);
+      }
     }
-  }
+  });
   SetCount(newHeight);
   for (int32_t i = 0; i < newHeight; ++i) SetRow(i, temp.SetRow(i, std::make_unique<TAOI>()));
 }

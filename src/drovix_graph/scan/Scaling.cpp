@@ -13,6 +13,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/ExactFastPath.h"
+#include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
@@ -174,21 +175,34 @@ class TDeformMap {
 };
 
 // Replaces the plane by its deformed copy of newHeight x newWidth. Planes are
-// deformed one after another so that only one extra plane is held at a time.
-void DeformPlane(TDrovixGraph& plane, TDeformMap& map, int32_t newHeight, int32_t newWidth, bool dots) {
+// deformed one after another so that only one extra plane is held at a time;
+// the rows of a plane in bands side by side, each with its own map. The
+// progress dots (one every 300 rows) come from the calling thread: those of
+// its own band as it goes, the others' once all are done.
+void DeformPlane(TDrovixGraph& plane, const std::array<TCornerMarkup, 2>& corners, int32_t newHeight,
+                 int32_t newWidth, bool dots) {
   TDrovixGraph out;
   out.SetSize(newHeight, newWidth);
   if (plane.Height() > 0 && plane.Width() > 0) {
-    for (int32_t i = 0; i < newHeight; ++i) {
-      if (dots && i % 300 == 0) ConsoleWriteRaw(".");
-      map.StartRow(i);
-      int32_t* dst = out.RowPtr(i);
-      for (int32_t j = 0; j < newWidth; ++j) {
-        float y, x;
-        map.At(j, y, x);
-        dst[j] = plane.SmoothPixel(y, x);
+    int32_t firstBandEnd = newHeight;
+    ParallelRows(newHeight, int64_t{newHeight} * newWidth, [&](int32_t first, int32_t end) {
+      const bool live = dots && first == 0;
+      if (first == 0) firstBandEnd = end;
+      TDeformMap map(corners, newHeight, newWidth);
+      for (int32_t i = first; i < end; ++i) {
+        if (live && i % 300 == 0) ConsoleWriteRaw(".");
+        map.StartRow(i);
+        int32_t* dst = out.RowPtr(i);
+        for (int32_t j = 0; j < newWidth; ++j) {
+          float y, x;
+          map.At(j, y, x);
+          dst[j] = plane.SmoothPixel(y, x);
+        }
       }
-    }
+    });
+    if (dots)
+      for (int32_t i = firstBandEnd; i < newHeight; ++i)
+        if (i % 300 == 0) ConsoleWriteRaw(".");
   }
   TakeRows(plane, out);
 }
@@ -196,11 +210,10 @@ void DeformPlane(TDrovixGraph& plane, TDeformMap& map, int32_t newHeight, int32_
 // Everything Deform does; `planes` are the resampled planes, main raster first.
 void DeformScan(TDrovixMangaScan& scan, std::initializer_list<TDrovixGraph*> planes, int32_t newHeight,
                 int32_t newWidth) {
-  TDeformMap map(scan.Corners, newHeight, newWidth);
   bool first = true;
   for (TDrovixGraph* plane : planes) {
     if (!plane) continue;
-    DeformPlane(*plane, map, newHeight, newWidth, first);
+    DeformPlane(*plane, scan.Corners, newHeight, newWidth, first);
     first = false;
   }
   TakeSize(scan.FillMask, newHeight, newWidth);
