@@ -8,6 +8,7 @@
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
+#include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -38,31 +39,40 @@ void ComputeContourPlane(TDrovixMangaScan& scan, const std::array<const TDrovixG
     for (int32_t l = -reachX; l <= reachX; ++l)
       if (int64_t{k} * k + int64_t{l} * l <= reach * reach) offsets.push_back(Offset{k, l});
 
-  std::vector<int32_t> largest(static_cast<size_t>(w));
-  for (int32_t y = 0; y < h; ++y) {
-    std::fill(largest.begin(), largest.end(), 0);
-    for (const Offset& o : offsets) {
-      const int32_t yy = y + o.k;
-      if (yy < 0 || yy >= h) continue;
-      const int32_t from = std::max(0, -o.l);
-      const int32_t to = std::min(w, w - o.l);
-      const int32_t* transparency = scan.Transparency->RowPtr(yy);
-      for (const TDrovixGraph* plane : planes) {
-        const int32_t* centre = plane->RowPtr(y);
-        const int32_t* other = plane->RowPtr(yy);
-        int32_t* best = largest.data();
-        // Branch-free, so that the compiler can vectorise the row.
-        for (int32_t x = from; x < to; ++x) {
-          const int32_t opaque = -static_cast<int32_t>(transparency[x + o.l] < kOpaqueBelow);
-          const int32_t d = std::abs(other[x + o.l] - centre[x]) & opaque;
-          best[x] = std::max(best[x], d);
+  // Rows of the plane in bands side by side; the progress dots (one every
+  // 100 rows) come from the calling thread, those of the other bands once
+  // all are done.
+  int32_t firstBandEnd = h;
+  ParallelRows(h, int64_t{h} * w * static_cast<int64_t>(offsets.size()), [&](int32_t first, int32_t end) {
+    if (first == 0) firstBandEnd = end;
+    std::vector<int32_t> largest(static_cast<size_t>(w));
+    for (int32_t y = first; y < end; ++y) {
+      std::fill(largest.begin(), largest.end(), 0);
+      for (const Offset& o : offsets) {
+        const int32_t yy = y + o.k;
+        if (yy < 0 || yy >= h) continue;
+        const int32_t from = std::max(0, -o.l);
+        const int32_t to = std::min(w, w - o.l);
+        const int32_t* transparency = scan.Transparency->RowPtr(yy);
+        for (const TDrovixGraph* plane : planes) {
+          const int32_t* centre = plane->RowPtr(y);
+          const int32_t* other = plane->RowPtr(yy);
+          int32_t* best = largest.data();
+          // Branch-free, so that the compiler can vectorise the row.
+          for (int32_t x = from; x < to; ++x) {
+            const int32_t opaque = -static_cast<int32_t>(transparency[x + o.l] < kOpaqueBelow);
+            const int32_t d = std::abs(other[x + o.l] - centre[x]) & opaque;
+            best[x] = std::max(best[x], d);
+          }
         }
       }
+      int32_t* out = scan.Contours->RowPtr(y);
+      for (int32_t x = 0; x < w; ++x) out[x] = 4 * largest[static_cast<size_t>(x)];
+      if (first == 0 && y % 100 == 0) ConsoleWriteRaw(".");
     }
-    int32_t* out = scan.Contours->RowPtr(y);
-    for (int32_t x = 0; x < w; ++x) out[x] = 4 * largest[static_cast<size_t>(x)];
+  });
+  for (int32_t y = firstBandEnd; y < h; ++y)
     if (y % 100 == 0) ConsoleWriteRaw(".");
-  }
   scan.ContoursDone = true;
 }
 
