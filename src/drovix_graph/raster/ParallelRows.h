@@ -17,6 +17,11 @@ namespace drovix {
 // A failure in any band is raised once all are done.
 void ParallelRows(int32_t count, int64_t work, const std::function<void(int32_t first, int32_t end)>& rows);
 
+// Calls band(b) for b = 0 .. count - 1, band 0 on the calling thread and
+// each other on a thread of its own (one that cannot be started runs on the
+// calling thread after band 0). A failure is raised once all are done.
+void SideBySide(int32_t count, const std::function<void(int32_t b)>& band);
+
 // For tests: split every pass into this many bands, whatever its size and
 // the cores; 0 restores the automatic choice.
 void SetParallelRowsForTesting(int32_t bands);

@@ -20,16 +20,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <exception>
 #include <numbers>
-#include <system_error>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/TCoreLease.h"
+#include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/scan/SmearPattern.h"
 #include "drovix_graph/scan/SmearThreads.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
@@ -468,7 +466,6 @@ class TSmearer {
     struct TBand {
       std::vector<TPixel> edgeBound, doubtful;
       int64_t targets = 0;
-      std::exception_ptr failure;
     };
     std::vector<TBand> results(bands);
     snapshotFirst_ = bands > 1 ? starts[1] : height_;
@@ -518,27 +515,7 @@ class TSmearer {
         }
       }
     };
-    const auto run = [&](size_t b) {
-      try {
-        band(b, b == 0);
-      } catch (...) {
-        results[b].failure = std::current_exception();
-      }
-    };
-    // A band whose thread cannot be started is refilled here after band 0
-    // (bands may be refilled in any order).
-    std::vector<std::thread> helpers;
-    helpers.reserve(bands - 1);
-    size_t started = 1;
-    try {
-      for (; started < bands; ++started) helpers.emplace_back(run, started);
-    } catch (const std::system_error&) {
-    }
-    run(0);
-    for (size_t b = started; b < bands; ++b) run(b);
-    for (std::thread& helper : helpers) helper.join();
-    for (const TBand& result : results)
-      if (result.failure) std::rethrow_exception(result.failure);
+    SideBySide(static_cast<int32_t>(bands), [&](int32_t b) { band(static_cast<size_t>(b), b == 0); });
 
     TWalker walker = NewWalker(0, false);
     std::vector<TPixel> edgeBound = std::move(results[0].edgeBound);
