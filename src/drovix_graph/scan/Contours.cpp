@@ -18,6 +18,18 @@ namespace {
 // Neighbours at least this transparent are erased lettering, not drawing.
 constexpr int32_t kOpaqueBelow = 20;
 
+// best[x] = max(best[x], |other[x] - centre[x]|) where opaqueness[x] is below
+// kOpaqueBelow. Branch-free and free of aliasing, so that the compiler
+// vectorises it.
+void RaiseRow(const int32_t* __restrict opaqueness, const int32_t* __restrict other,
+              const int32_t* __restrict centre, int32_t* __restrict best, int32_t count) {
+  for (int32_t x = 0; x < count; ++x) {
+    const int32_t opaque = -static_cast<int32_t>(opaqueness[x] < kOpaqueBelow);
+    const int32_t d = std::abs(other[x] - centre[x]) & opaque;
+    best[x] = std::max(best[x], d);
+  }
+}
+
 // The planes are compared together: a pixel's contour is the largest
 // difference found in any of them.
 template <size_t N>
@@ -57,13 +69,8 @@ void ComputeContourPlane(TDrovixMangaScan& scan, const std::array<const TDrovixG
         for (const TDrovixGraph* plane : planes) {
           const int32_t* centre = plane->RowPtr(y);
           const int32_t* other = plane->RowPtr(yy);
-          int32_t* best = largest.data();
-          // Branch-free, so that the compiler can vectorise the row.
-          for (int32_t x = from; x < to; ++x) {
-            const int32_t opaque = -static_cast<int32_t>(transparency[x + o.l] < kOpaqueBelow);
-            const int32_t d = std::abs(other[x + o.l] - centre[x]) & opaque;
-            best[x] = std::max(best[x], d);
-          }
+          if (to > from)
+            RaiseRow(transparency + from + o.l, other + from + o.l, centre + from, largest.data() + from, to - from);
         }
       }
       int32_t* out = scan.Contours->RowPtr(y);
