@@ -18,7 +18,8 @@
 // "hole" (a 600 x 600 hole in the middle of a 2000 x 2000 drawing), the two
 // large transparent areas whose time must stay bounded, or "small" (the
 // page drawn at 600 x 850, for valgrind --tool=callgrind, whose instruction
-// counts stay the same on a busy machine).
+// counts stay the same on a busy machine) and "smallhole" (a 150 x 150 hole
+// in a 500 x 500 drawing, the same for the hole).
 // --plain builds the page without screen tone (flat grey and white panels
 // in place of the dots). --dump writes the page refilled by SPATTERN as a
 // binary PGM, for the side-by-side picture of run_smear_bench.sh.
@@ -148,8 +149,13 @@ int main(int argc, char** argv) {
     page = smear_bench::MakePage(2000, 2000, 0.0);
     for (int32_t y = 700; y < 1300; ++y)
       for (int32_t x = 700; x < 1300; ++x) page.mask[static_cast<size_t>(y) * 2000 + x] = 1;
+  } else if (pageCase == "smallhole") {
+    page = smear_bench::MakePage(500, 500, 0.0);
+    for (int32_t y = 175; y < 325; ++y)
+      for (int32_t x = 175; x < 325; ++x) page.mask[static_cast<size_t>(y) * 500 + x] = 1;
   } else {
-    std::fprintf(stderr, "bench_smear: unknown case \"%s\" (page, small, transparent, hole)\n", pageCase.c_str());
+    std::fprintf(stderr, "bench_smear: unknown case \"%s\" (page, small, transparent, hole, smallhole)\n",
+                 pageCase.c_str());
     return 2;
   }
   if (pageCase != "page") {
