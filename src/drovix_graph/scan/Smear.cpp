@@ -121,12 +121,6 @@ inline TPair LoadPair(const double* a) {
   return v;
 }
 
-// Four doubles and four floats side by side, for the sample positions.
-using TQuad = double __attribute__((vector_size(32)));
-using TQuadF = float __attribute__((vector_size(16)));
-// Sample positions worked out at a time.
-constexpr size_t kBatch = 4;
-
 using TRows = std::vector<int32_t*>;
 
 TRows RowsOf(TDrovixGraph& plane) {
@@ -610,12 +604,11 @@ class TSmearer {
     const size_t samples = static_cast<size_t>((maxSide_ + tail_) / step_) + 4;
     distances_.resize(samples);
     weights_.resize(samples);
-    distancesD_.resize(samples + kBatch);  // a batch of positions may run past the last sample
+    distancesD_.resize(samples);
     long double r = step_;
-    for (size_t k = 0; k < samples + kBatch; ++k, r += step_) {
-      distancesD_[k] = static_cast<double>(r);
-      if (k >= samples) continue;
+    for (size_t k = 0; k < samples; ++k, r += step_) {
       distances_[k] = r;
+      distancesD_[k] = static_cast<double>(r);
       weights_[k] = params.cubeWeight ? 1.0L / (r * r * r) : 1.0L / std::exp(r);
     }
     // |double - extended| of a coordinate x + r d, |d| <= 1: a few roundings
@@ -643,7 +636,8 @@ class TSmearer {
       for (int32_t c = 0; c < kContourTable; ++c)
         SetContourBounds(c, contourBounds_[static_cast<size_t>(c)].first, contourBounds_[static_cast<size_t>(c)].second);
     }
-    ComputeBlocks(params.routine == TRoutine::kContourLimited && !contours_.empty());
+    ComputeClearance();
+    ComputeBlocks();
   }
 
   // What the four neighbours of a sample inside the page show: a sample
@@ -651,22 +645,15 @@ class TSmearer {
   // and (r + 1, c + 1), the last row and column standing in for the ones
   // beyond them, as in TSample. A sample none of whose neighbours is opaque
   // enough also holds the clearance of (r, c), so that the walk reads one
-  // byte per sample. For contour-limited rays, whether the contour read
-  // there exceeds the edge limit: the mean of four whole values rounds to at
-  // most the whole limit when all four are at most that, and above it when
-  // all four are above.
-  void ComputeBlocks(bool edges) {
+  // byte per sample.
+  void ComputeBlocks() {
     const size_t w = static_cast<size_t>(width_);
-    clearance_ = Clearance();
-    const std::vector<uint16_t>& clearance = clearance_;
     blocks_.assign(w * static_cast<size_t>(height_), kMixedBlock);
-    if (edges) edges_.assign(w * static_cast<size_t>(height_), kMixedEdge);
     for (int32_t y = 0; y < height_; ++y) {
-      const size_t below = static_cast<size_t>(std::min(y + 1, height_ - 1));
       const int32_t* top = transparency_[static_cast<size_t>(y)];
-      const int32_t* bottom = transparency_[below];
+      const int32_t* bottom = transparency_[static_cast<size_t>(std::min(y + 1, height_ - 1))];
       uint8_t* block = &blocks_[static_cast<size_t>(y) * w];
-      const uint16_t* clear = &clearance[static_cast<size_t>(y) * w];
+      const uint16_t* clear = &clearance_[static_cast<size_t>(y) * w];
       for (int32_t x = 0; x < width_; ++x) {
         const int32_t next = std::min(x + 1, width_ - 1);
         const int32_t hi = std::max(std::max(top[x], top[next]), std::max(bottom[x], bottom[next]));
@@ -676,58 +663,46 @@ class TSmearer {
                        ? static_cast<uint8_t>(kClearBlock + std::min<uint32_t>(clear[x], kClearMost))
                        : kMixedBlock;
       }
-      if (!edges) continue;
-      const int32_t* ctop = contours_[static_cast<size_t>(y)];
-      const int32_t* cbottom = contours_[below];
-      uint8_t* edge = &edges_[static_cast<size_t>(y) * w];
-      for (int32_t x = 0; x < width_; ++x) {
-        const int32_t next = std::min(x + 1, width_ - 1);
-        const int64_t hi = std::max(std::max(ctop[x], ctop[next]), std::max(cbottom[x], cbottom[next]));
-        const int64_t lo = std::min(std::min(ctop[x], ctop[next]), std::min(cbottom[x], cbottom[next]));
-        edge[x] = hi <= contourLimitWhole_ ? kNoEdge : lo > contourLimitWhole_ ? kEdge : kMixedEdge;
-      }
     }
   }
 
-  // Per pixel: the distance (the larger of the row and column distances,
-  // at most 65535) to the nearest pixel of transparency <= 12. Two passes
-  // of the chessboard distance transform, which is exact for that distance.
-  std::vector<uint16_t> Clearance() const {
+  // Two passes of the chessboard distance transform, which is exact for the
+  // larger of the row and column distances.
+  void ComputeClearance() {
     constexpr uint32_t kFar = 65535;
     const size_t w = static_cast<size_t>(width_);
-    std::vector<uint16_t> clearance(w * static_cast<size_t>(height_), kFar);
+    clearance_.assign(w * static_cast<size_t>(height_), kFar);
     auto relax = [&](size_t i, uint32_t neighbour) {
       const uint32_t d = std::min(neighbour + 1, kFar);
-      if (d < clearance[i]) clearance[i] = static_cast<uint16_t>(d);
+      if (d < clearance_[i]) clearance_[i] = static_cast<uint16_t>(d);
     };
     for (size_t y = 0; y < static_cast<size_t>(height_); ++y) {
       const int32_t* transparency = transparency_[y];
       for (size_t x = 0; x < w; ++x) {
         const size_t i = y * w + x;
         if (transparency[x] <= kSourceAtMost) {
-          clearance[i] = 0;
+          clearance_[i] = 0;
           continue;
         }
-        if (x > 0) relax(i, clearance[i - 1]);
+        if (x > 0) relax(i, clearance_[i - 1]);
         if (y > 0) {
-          relax(i, clearance[i - w]);
-          if (x > 0) relax(i, clearance[i - w - 1]);
-          if (x + 1 < w) relax(i, clearance[i - w + 1]);
+          relax(i, clearance_[i - w]);
+          if (x > 0) relax(i, clearance_[i - w - 1]);
+          if (x + 1 < w) relax(i, clearance_[i - w + 1]);
         }
       }
     }
     for (size_t y = static_cast<size_t>(height_); y-- > 0;) {
       for (size_t x = w; x-- > 0;) {
         const size_t i = y * w + x;
-        if (x + 1 < w) relax(i, clearance[i + 1]);
+        if (x + 1 < w) relax(i, clearance_[i + 1]);
         if (y + 1 < static_cast<size_t>(height_)) {
-          relax(i, clearance[i + w]);
-          if (x > 0) relax(i, clearance[i + w - 1]);
-          if (x + 1 < w) relax(i, clearance[i + w + 1]);
+          relax(i, clearance_[i + w]);
+          if (x > 0) relax(i, clearance_[i + w - 1]);
+          if (x + 1 < w) relax(i, clearance_[i + w + 1]);
         }
       }
     }
-    return clearance;
   }
 
   // The row interpolation estimated in double precision with four
@@ -830,23 +805,6 @@ class TSmearer {
     const float low = static_cast<float>(v - positionError_), high = static_cast<float>(v + positionError_);
     if (low == high) return low;
     return ExactCoordinate(base, directionL, k);
-  }
-
-  // Coordinate for kBatch samples from k on, side by side in vector
-  // registers; a coordinate that needs the extended arithmetic is left NaN
-  // (positions are never NaN) for the caller to work out.
-  void CoordinateBatch(int32_t base, double direction, size_t k, float* out) const {
-    const TPair b = {static_cast<double>(base), static_cast<double>(base)};
-    const TPair d = {direction, direction};
-    const TPair e = {positionError_, positionError_};
-    for (size_t i = 0; i < kBatch; i += 2) {
-      const TPair v = b + LoadPair(&distancesD_[k + i]) * d;
-      const TPair low = v - e, high = v + e;
-      for (size_t j = 0; j < 2; ++j) {
-        const float l = static_cast<float>(low[j]), h = static_cast<float>(high[j]);
-        out[i + j] = l == h ? l : NAN;
-      }
-    }
   }
 
   [[gnu::noinline]] float ExactCoordinate(int32_t base, const long double* direction, size_t k) const {
@@ -978,30 +936,19 @@ class TSmearer {
     // Whether the last sample (before the first, the target) is inside the page.
     bool in = inside(static_cast<float>(x), static_cast<float>(y));
     size_t k = 0;  // sample k lies at distances_[k] = (k + 1) x step
-    // The positions of samples batchFirst .. batchFirst + kBatch - 1.
-    size_t batchFirst = SIZE_MAX / 2;
-    alignas(16) std::array<float, kBatch> batchColumns, batchRows;
     for (; in && k < stopAt; ++k) {
-      if (k - batchFirst >= kBatch) {
-        batchFirst = k;
-        CoordinateBatch(x, sineD, k, batchColumns.data());
-        CoordinateBatch(y, cosineD, k, batchRows.data());
-      }
-      float px = batchColumns[k - batchFirst], py = batchRows[k - batchFirst];
-      if (std::isnan(px)) px = ExactCoordinate(x, sine, k);
-      if (std::isnan(py)) py = ExactCoordinate(y, cosine, k);
+      const float px = columnAt(k), py = rowAt(k);
       in = inside(px, py);
-      TSample sample(py, px, lastRow, lastColumn, in);
-      const size_t at = sample.Row() * static_cast<size_t>(width_) + sample.Column();
       // A sample just outside the page (the last of a ray) reads clamped
-      // neighbours, which its block may not show.
-      const uint8_t block = in ? blocks_[at] : kMixedBlock;
-      if (block == kMixedBlock) {
-        if (!sample.IsSource(transparency)) continue;
-      } else if (block == kOpaqueBlock) {
-        sample.SetOpaque();
-      } else {
-        const uint32_t clear = block == kClearCapped ? clearance_[at] : block - kClearBlock;
+      // neighbours, which its block may not show. Inside, the truncated
+      // position is the top-left neighbour itself.
+      auto cell = [&] {
+        return static_cast<size_t>(static_cast<int32_t>(py)) * static_cast<size_t>(width_) +
+               static_cast<size_t>(static_cast<int32_t>(px));
+      };
+      const uint8_t block = in ? blocks_[cell()] : kMixedBlock;
+      if (block >= kClearBlock) {
+        const uint32_t clear = block == kClearCapped ? clearance_[cell()] : block - kClearBlock;
         if (clear < kSkipFrom) continue;
         // Samples k .. k + n cannot be sources (see SkippableAfter); the ray
         // walks over them unless it leaves the page or reaches its stop on
@@ -1023,6 +970,12 @@ class TSmearer {
         }
         continue;
       }
+      TSample sample(py, px, lastRow, lastColumn, in);
+      if (block == kMixedBlock) {
+        if (!sample.IsSource(transparency)) continue;
+      } else {
+        sample.SetOpaque();
+      }
       walk.reached = true;
       if constexpr (K == TRoutine::kContourGuided) {
         const int32_t c = sample.Read(contours);
@@ -1033,8 +986,7 @@ class TSmearer {
           break;
         }
       } else if constexpr (K == TRoutine::kContourLimited && edgeStop) {
-        const uint8_t edge = in ? edges_[at] : kMixedEdge;
-        if (edge == kEdge || (edge == kMixedEdge && sample.Read(contours) > contourLimitWhole_)) break;
+        if (sample.Read(contours) > contourLimitWhole_) break;
       }
       if (!walk.firstSet && k < belowMaxSide_) {
         // The first collected point closer than max(width, height): F.
@@ -1116,13 +1068,11 @@ class TSmearer {
   static constexpr uint32_t kClearMost = 255 - kClearBlock;
   static constexpr uint8_t kClearCapped = 255;
   std::vector<uint8_t> blocks_;
-  // The clearance itself, read where the block holds kClearCapped: a ray
-  // over a wide transparent stretch skips as far as it can.
+  // Per pixel: the distance (the larger of the row and column distances,
+  // at most 65535) to the nearest pixel of transparency <= 12; the walk
+  // reads it where the block holds kClearCapped, so that a ray over a wide
+  // transparent stretch skips as far as it can.
   std::vector<uint16_t> clearance_;
-  // Per pixel, for contour-limited rays: the contour read there is at most
-  // the edge limit, above it, or to be worked out.
-  static constexpr uint8_t kNoEdge = 0, kEdge = 1, kMixedEdge = 2;
-  std::vector<uint8_t> edges_;
   // Row interpolation estimate (QuickRow).
   std::vector<double> kernel_, rowSources_;
   std::array<std::vector<double>, NP> rowValues_;
