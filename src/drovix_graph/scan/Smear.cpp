@@ -935,10 +935,22 @@ class TSmearer {
     bool hit = false;
     // Whether the last sample (before the first, the target) is inside the page.
     bool in = inside(static_cast<float>(x), static_cast<float>(y));
+    // Whether every sample before stopAt is inside the page: the target is,
+    // and both coordinates are monotonic in k, so it is enough that the
+    // last one is. stopAt only shrinks, so this stays true once it is.
+    // The test is on the double positions with a margin of a pixel, far
+    // beyond their error: false near the edges, where the walk tests each
+    // sample as before.
+    auto insideUpTo = [&](size_t stop) {
+      if (stop == 0 || stop > distancesD_.size()) return false;
+      const double cx = x + distancesD_[stop - 1] * sineD, cy = y + distancesD_[stop - 1] * cosineD;
+      return cx > 1 && cx < width_ - 1 && cy > 1 && cy < height_ - 1;
+    };
+    bool allInside = in && insideUpTo(stopAt);
     size_t k = 0;  // sample k lies at distances_[k] = (k + 1) x step
     for (; in && k < stopAt; ++k) {
       const float px = columnAt(k), py = rowAt(k);
-      in = inside(px, py);
+      in = allInside || inside(px, py);
       // A sample just outside the page (the last of a ray) reads clamped
       // neighbours, which its block may not show. Inside, the truncated
       // position is the top-left neighbour itself.
@@ -955,7 +967,9 @@ class TSmearer {
         // the way, which is found exactly: the samples inside the page are
         // a prefix of the ray, the coordinates being monotonic in k.
         const size_t last = std::min(k + SkippableAfter(clear), stopAt - 1);
-        if (last > k) {
+        if (last > k && allInside) {
+          k = last;  // all of them inside: the search below would end here
+        } else if (last > k) {
           size_t lo = k, hi = last;  // sample lo is inside; find the last inside below hi
           while (lo + 1 < hi) {
             const size_t mid = lo + (hi - lo) / 2;
@@ -992,6 +1006,7 @@ class TSmearer {
         // The first collected point closer than max(width, height): F.
         walk.firstSet = true;
         stopAt = std::min(tailStop_[k], reachStop);
+        allInside = allInside || insideUpTo(stopAt);
       }
       TCollected& point = walker.collected[walk.collected++];
       point.k = k;
