@@ -1081,7 +1081,7 @@ class TSmearer {
   // counted up to kClearMost.
   static constexpr uint8_t kOpaqueBlock = 0, kMixedBlock = 1, kClearBlock = 2;
   static constexpr uint32_t kClearMost = 255 - kClearBlock;
-  static constexpr uint8_t kClearCapped = 255;
+  static constexpr uint8_t kClearCapped = kClearBlock + kClearMost;
   std::vector<uint8_t> blocks_;
   // Per pixel: the distance (the larger of the row and column distances,
   // at most 65535) to the nearest pixel of transparency <= 12; the walk
