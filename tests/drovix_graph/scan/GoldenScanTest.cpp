@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "drovix_graph/raster/ParallelRows.h"
-#include "drovix_graph/scan/SmearThreads.h"
+#include "drovix_graph/scan/smear/SmearThreads.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "program/GoldenSet.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "drovix_graph/scan/SmearThreads.h"
+#include "drovix_graph/scan/smear/SmearThreads.h"
 #include "smear_reference.h"
 
 namespace drovix::smear_test {

@@ -24,7 +24,7 @@
 //
 // Everything is integer arithmetic over a fixed visiting order, so the same
 // page always gives the same result.
-#include "drovix_graph/scan/SmearPattern.h"
+#include "drovix_graph/scan/smear/SmearPattern.h"
 
 #include <algorithm>
 #include <array>

@@ -1,0 +1,83 @@
+// The per-page maps the rays read one byte of per sample: whether the four
+// neighbours of a position are opaque, mixed or clear, and how far a clear
+// pixel lies from the nearest opaque one.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "drovix_graph/scan/smear/TSmearer.h"
+
+namespace drovix {
+namespace {
+
+// What the four neighbours of a sample inside the page show: a sample
+// whose truncated position is (r, c) reads (r, c), (r, c + 1), (r + 1, c)
+// and (r + 1, c + 1), the last row and column standing in for the ones
+// beyond them, as in TSample. A sample none of whose neighbours is opaque
+// enough also holds the clearance of (r, c), so that the walk reads one
+// byte per sample.
+template <size_t NP>
+inline void TSmearer<NP>::ComputeBlocks() {
+  const size_t w = static_cast<size_t>(width_);
+  blocks_.assign(w * static_cast<size_t>(height_), kMixedBlock);
+  for (int32_t y = 0; y < height_; ++y) {
+    const int32_t* top = transparency_[static_cast<size_t>(y)];
+    const int32_t* bottom = transparency_[static_cast<size_t>(std::min(y + 1, height_ - 1))];
+    uint8_t* block = &blocks_[static_cast<size_t>(y) * w];
+    const uint16_t* clear = &clearance_[static_cast<size_t>(y) * w];
+    for (int32_t x = 0; x < width_; ++x) {
+      const int32_t next = std::min(x + 1, width_ - 1);
+      const int32_t hi = std::max(std::max(top[x], top[next]), std::max(bottom[x], bottom[next]));
+      const int32_t lo = std::min(std::min(top[x], top[next]), std::min(bottom[x], bottom[next]));
+      block[x] = hi <= kSourceAtMost ? kOpaqueBlock
+                 : lo > kSourceAtMost
+                     ? static_cast<uint8_t>(kClearBlock + std::min<uint32_t>(clear[x], kClearMost))
+                     : kMixedBlock;
+    }
+  }
+}
+
+// Two passes of the chessboard distance transform, which is exact for the
+// larger of the row and column distances.
+template <size_t NP>
+inline void TSmearer<NP>::ComputeClearance() {
+  constexpr uint32_t kFar = 65535;
+  const size_t w = static_cast<size_t>(width_);
+  clearance_.assign(w * static_cast<size_t>(height_), kFar);
+  auto relax = [&](size_t i, uint32_t neighbour) {
+    const uint32_t d = std::min(neighbour + 1, kFar);
+    if (d < clearance_[i]) clearance_[i] = static_cast<uint16_t>(d);
+  };
+  for (size_t y = 0; y < static_cast<size_t>(height_); ++y) {
+    const int32_t* transparency = transparency_[y];
+    for (size_t x = 0; x < w; ++x) {
+      const size_t i = y * w + x;
+      if (transparency[x] <= kSourceAtMost) {
+        clearance_[i] = 0;
+        continue;
+      }
+      if (x > 0) relax(i, clearance_[i - 1]);
+      if (y > 0) {
+        relax(i, clearance_[i - w]);
+        if (x > 0) relax(i, clearance_[i - w - 1]);
+        if (x + 1 < w) relax(i, clearance_[i - w + 1]);
+      }
+    }
+  }
+  for (size_t y = static_cast<size_t>(height_); y-- > 0;) {
+    for (size_t x = w; x-- > 0;) {
+      const size_t i = y * w + x;
+      if (x + 1 < w) relax(i, clearance_[i + 1]);
+      if (y + 1 < static_cast<size_t>(height_)) {
+        relax(i, clearance_[i + w]);
+        if (x > 0) relax(i, clearance_[i + w - 1]);
+        if (x + 1 < w) relax(i, clearance_[i + w + 1]);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace drovix
