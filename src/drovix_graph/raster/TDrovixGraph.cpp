@@ -10,10 +10,11 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/Bmp.h"
-#include "drovix_graph/raster/ExactFastPath.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/ParallelRows.h"
+#include "drovix_graph/raster/ResampleKernel.h"
 #include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/SmoothSample.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 

@@ -12,7 +12,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
-#include "drovix_graph/raster/ExactFastPath.h"
+#include "drovix_graph/raster/DeformPosition.h"
 #include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/raster/RoundHalfEven.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"

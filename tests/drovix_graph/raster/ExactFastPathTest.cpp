@@ -1,13 +1,18 @@
 // The double-precision fast paths against the kept extended-precision
 // references, on random input and on the inputs that sit on rounding
 // boundaries: whenever a fast path answers, its answer is the reference's.
-#include "drovix_graph/raster/ExactFastPath.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <random>
+
+#include "drovix_graph/raster/DeformPosition.h"
+#include "drovix_graph/raster/ExactFastPath.h"
+#include "drovix_graph/raster/GrainBlend.h"
+#include "drovix_graph/raster/ResampleKernel.h"
+#include "drovix_graph/raster/SmoothSample.h"
+#include "drovix_graph/raster/StableRounding.h"
 
 namespace drovix {
 namespace {
