@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/SmoothWeights.h"
 #include "drovix_graph/raster/StableRounding.h"
 
 namespace drovix {
@@ -15,14 +16,7 @@ namespace drovix {
 // rounded to Single, the weighted sum rounded to Single, divided by the sum
 // of the weights in extended precision, rounded half to even.
 inline int32_t SmoothSampleReference(float fr, float fc, int32_t a, int32_t b, int32_t c, int32_t d) {
-  const long double la = (1.0L - fr) * (1.0L - fc), lb = (1.0L - fr) * fc;
-  const long double lc = static_cast<long double>(fr) * fc, ld = fr * (1.0L - fc);
-  const float wa = static_cast<float>(la * la), wb = static_cast<float>(lb * lb);
-  const float wc = static_cast<float>(lc * lc), wd = static_cast<float>(ld * ld);
-  const float sum = static_cast<float>(static_cast<long double>(a) * wa + static_cast<long double>(b) * wb +
-                                       static_cast<long double>(c) * wc + static_cast<long double>(d) * wd);
-  const long double total = static_cast<long double>(wa) + wb + wc + wd;
-  return RoundHalfEvenToInt(sum / total);
+  return RoundHalfEvenToInt(SmoothMean(SmoothWeights(fr, fc), a, b, c, d));
 }
 
 // The same in double; false when a rounding step could come out otherwise.
@@ -61,15 +55,7 @@ inline bool SmoothSampleQuick(float fr, float fc, int32_t a, int32_t b, int32_t 
   if (static_cast<uint32_t>(a) > kRange || static_cast<uint32_t>(b) > kRange || static_cast<uint32_t>(c) > kRange ||
       static_cast<uint32_t>(d) > kRange)
     return false;
-  const float gr = 1.0f - fr, gc = 1.0f - fc;
-  float wa = gr * gc, wb = gr * fc, wc = fr * fc, wd = fr * gc;
-  wa *= wa;
-  wb *= wb;
-  wc *= wc;
-  wd *= wd;
-  const float v = (static_cast<float>(a) * wa + static_cast<float>(b) * wb + static_cast<float>(c) * wc +
-                   static_cast<float>(d) * wd) /
-                  (wa + wb + wc + wd);
+  const float v = QuickSmoothMean(QuickSmoothWeights(fr, fc), a, b, c, d);
   constexpr float kShift = 0x1.8p23f;  // adding it rounds to a whole number, halves to even
   const float r = (v + kShift) - kShift;
   if (std::fabs(v - r) > 0.49f) return false;

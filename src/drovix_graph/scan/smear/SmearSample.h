@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "drovix_graph/raster/SmoothWeights.h"
 #include "drovix_graph/scan/smear/SmearParams.h"
 
 namespace drovix {
@@ -46,10 +47,10 @@ inline float RoundFloat(float v) {
 
 
 
-// One SmoothPixel read position, shared by every plane read there. The
-// arithmetic follows TDrovixGraph::SmoothPixel step for step (squared
-// bilinear weights held as Singles, the sum rounded to a Single, the division
-// and rounding in extended precision), so the results are equal. Neighbour
+// One SmoothPixel read position, shared by every plane read there. Its
+// weights and means are those of TDrovixGraph::SmoothPixel (SmoothWeights.h:
+// squared bilinear weights held as Singles, the sum rounded to a Single, the
+// division and rounding in extended precision), so the results are equal. Neighbour
 // positions are clamped into the page as ClampedPixel does: a ray's last
 // sample may lie up to one step outside.
 class TSample {
@@ -146,40 +147,20 @@ class TSample {
   // The same weighted mean in float arithmetic: an estimate, see kQuickRange.
   float QuickBlend(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (!estimated_) {
-      const float gr = 1.0f - fr_, gc = 1.0f - fc_;
-      qa_ = gr * gc;
-      qa_ *= qa_;
-      qb_ = gr * fc_;
-      qb_ *= qb_;
-      qc_ = fr_ * fc_;
-      qc_ *= qc_;
-      qd_ = fr_ * gc;
-      qd_ *= qd_;
-      qTotal_ = qa_ + qb_ + qc_ + qd_;
+      quick_ = QuickSmoothWeights(fr_, fc_);
       estimated_ = true;
     }
-    return (static_cast<float>(a) * qa_ + static_cast<float>(b) * qb_ + static_cast<float>(c) * qc_ +
-            static_cast<float>(d) * qd_) /
-           qTotal_;
+    return QuickSmoothMean(quick_, a, b, c, d);
   }
 
   // SmoothPixel's own arithmetic, out of line: the walk that calls it keeps
   // no extended values.
   [[gnu::noinline]] int32_t Blend(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (!weighed_) {
-      const long double la = (1.0L - fr_) * (1.0L - fc_), lb = (1.0L - fr_) * fc_;
-      const long double lc = static_cast<long double>(fr_) * fc_, ld = fr_ * (1.0L - fc_);
-      wa_ = static_cast<float>(la * la);
-      wb_ = static_cast<float>(lb * lb);
-      wc_ = static_cast<float>(lc * lc);
-      wd_ = static_cast<float>(ld * ld);
-      total_ = static_cast<long double>(wa_) + wb_ + wc_ + wd_;
+      weights_ = SmoothWeights(fr_, fc_);
       weighed_ = true;
     }
-    const float sum =
-        static_cast<float>(static_cast<long double>(a) * wa_ + static_cast<long double>(b) * wb_ +
-                           static_cast<long double>(c) * wc_ + static_cast<long double>(d) * wd_);
-    return RoundExtended(sum / total_);
+    return RoundExtended(SmoothMean(weights_, a, b, c, d));
   }
 
   float fr_, fc_;
@@ -187,9 +168,8 @@ class TSample {
   int32_t highest_ = 0;  // the largest transparency of the neighbours
   // The weights are set when first needed (most reads need none).
   bool weighed_ = false, estimated_ = false;
-  float wa_, wb_, wc_, wd_;
-  long double total_;
-  float qa_, qb_, qc_, qd_, qTotal_;
+  TSmoothWeights weights_;
+  TQuickSmoothWeights quick_;
 };
 
 }  // namespace
