@@ -7,6 +7,7 @@
 
 #include "driver/Console.h"
 #include "drovix_graph/raster/ExactFastPath.h"
+#include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {
 
@@ -37,7 +38,7 @@ void TDrovixColorMangaScan::SplitLayers() {
       green[x] = (v >> 8) & 255;
       page[x] = (v >> 16) & 255;
       transparency[x] = 255 - a;
-      transparent += 255 - a > 20 ? 1 : 0;
+      transparent += 255 - a > kSmearTargetAbove ? 1 : 0;
     }
   }
   TransparentCount = transparent;

@@ -12,6 +12,7 @@
 #include "driver/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
+#include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {
 namespace {
@@ -78,7 +79,7 @@ void TDrovixMangaScan::SplitLayers() {
       // error moves b / q by less than 0.0001, so the result is exactly
       // b + greenMark, and 0 stays 0.
       page[x] = b > 0 ? b + greenMark : 0;
-      transparent += 255 - a > 20 ? 1 : 0;
+      transparent += 255 - a > kSmearTargetAbove ? 1 : 0;
     }
   }
   TransparentCount = transparent;

@@ -76,7 +76,7 @@ inline auto TSmearer<NP>::RunBands(int32_t threads, const std::vector<TPixel>* l
     for (int32_t y = 0; y < height_; ++y) {
       const int32_t* transparency = transparency_[static_cast<size_t>(y)];
       int64_t n = 0;
-      for (int32_t x = 0; x < width_; ++x) n += transparency[x] > kTargetAbove;
+      for (int32_t x = 0; x < width_; ++x) n += transparency[x] > kSmearTargetAbove;
       below[static_cast<size_t>(y) + 1] = below[static_cast<size_t>(y)] + n;
     }
   } else {
@@ -129,7 +129,7 @@ inline auto TSmearer<NP>::RunBands(int32_t threads, const std::vector<TPixel>* l
     for (int32_t y = starts[b]; y < end; ++y) {
       const int32_t* transparency = transparency_[static_cast<size_t>(y)];
       for (int32_t x = 0; x < width_; ++x) {
-        if (transparency[x] <= kTargetAbove) continue;
+        if (transparency[x] <= kSmearTargetAbove) continue;
         if (Refill(x, y, walker, markFailed)) result.edgeBound.emplace_back(y, x);
         doubt(y, x);
         ++result.targets;
@@ -165,7 +165,7 @@ template <size_t NP>
 inline int32_t TSmearer<NP>::NeighbourValue(size_t p, size_t row, size_t column, TWalker& walker) const {
   const size_t index = row * static_cast<size_t>(width_) + column;
   // Refilled in this pass: any target in the first, the listed ones in the second.
-  const bool refilled = members_.empty() ? transparency_[row][column] > kTargetAbove : members_[index] != 0;
+  const bool refilled = members_.empty() ? transparency_[row][column] > kSmearTargetAbove : members_[index] != 0;
   if (!refilled) return planes_[p][row][column];
   if (index >= walker.self) {  // not refilled before this target (or the target itself)
     if (row >= static_cast<size_t>(snapshotFirst_))

@@ -31,8 +31,8 @@ inline void TSmearer<NP>::ComputeBlocks() {
       const int32_t next = std::min(x + 1, width_ - 1);
       const int32_t hi = std::max(std::max(top[x], top[next]), std::max(bottom[x], bottom[next]));
       const int32_t lo = std::min(std::min(top[x], top[next]), std::min(bottom[x], bottom[next]));
-      block[x] = hi <= kSourceAtMost ? kOpaqueBlock
-                 : lo > kSourceAtMost
+      block[x] = hi <= kSmearSourceAtMost ? kOpaqueBlock
+                 : lo > kSmearSourceAtMost
                      ? static_cast<uint8_t>(kClearBlock + std::min<uint32_t>(clear[x], kClearMost))
                      : kMixedBlock;
     }
@@ -54,7 +54,7 @@ inline void TSmearer<NP>::ComputeClearance() {
     const int32_t* transparency = transparency_[y];
     for (size_t x = 0; x < w; ++x) {
       const size_t i = y * w + x;
-      if (transparency[x] <= kSourceAtMost) {
+      if (transparency[x] <= kSmearSourceAtMost) {
         clearance_[i] = 0;
         continue;
       }

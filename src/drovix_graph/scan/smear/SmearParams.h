@@ -1,11 +1,12 @@
 // What each ray or row method of text removal runs, and with which rays:
-// the table of TSmear settings, the fan of ray angles and the transparency
-// levels that tell the pixels to refill from the ones to read.
+// the table of TSmear settings and the fan of ray angles.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <numbers>
+
+#include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {
 namespace {
@@ -33,12 +34,6 @@ constexpr std::array<TSmearParams, 8> kSmearParams = {{
     {3.4951456f, 0.45f, 50.0f, 10.0f, false, 2, TRoutine::kContourLimited},  // SPICKY
     {3.4951456f, 0.45f, 30.0f, 10.0f, false, 1, TRoutine::kContourLimited},  // SSELECTIVE
 }};
-
-// A pixel is refilled when its transparency is above this.
-constexpr int32_t kTargetAbove = 20;
-// A (possibly interpolated) read is opaque drawing when its transparency is
-// at most this: transparency / 255 < 0.05, i.e. below 12.75.
-constexpr int32_t kSourceAtMost = 12;
 
 // The angle that ends the fan of rays; the angle step is worked out from the
 // slightly larger 6.2832 so that exactly R rays fit below it.

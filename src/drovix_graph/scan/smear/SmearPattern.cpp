@@ -33,15 +33,10 @@
 #include <vector>
 
 #include "driver/Console.h"
+#include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {
 namespace {
-
-// A pixel is refilled when its transparency is above this, and copied from
-// or compared when its transparency is at most kSourceAtMost (below 12.75,
-// as for the other methods). Pixels between the two are left as they are.
-constexpr int32_t kTargetAbove = 20;
-constexpr int32_t kSourceAtMost = 12;
 
 // Work-plane states.
 enum : uint8_t { kSource, kOther, kHole, kFilled };
@@ -117,7 +112,7 @@ class TPatternSmear {
     for (int32_t y = 0; y < scan_.Height(); ++y) {
       const int32_t* t = scan_.Transparency->RowPtr(y);
       for (int32_t x = 0; x < scan_.Width(); ++x)
-        if (t[x] > kTargetAbove) {
+        if (t[x] > kSmearTargetAbove) {
           minY = std::min(minY, y);
           maxY = y;
           minX = std::min(minX, x);
@@ -148,7 +143,7 @@ class TPatternSmear {
       const int32_t* t = scan_.Transparency->RowPtr(y0_ + y) + x0_;
       for (int32_t x = 0; x < w_; ++x) {
         const size_t i = Index(y, x);
-        state_[i] = t[x] > kTargetAbove ? kHole : (t[x] <= kSourceAtMost ? kSource : kOther);
+        state_[i] = t[x] > kSmearTargetAbove ? kHole : (t[x] <= kSmearSourceAtMost ? kSource : kOther);
         guide_[i] = GuideAt(y, x);
       }
     }

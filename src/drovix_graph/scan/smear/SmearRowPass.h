@@ -79,7 +79,7 @@ inline void TSmearer<NP>::PrepareRow(int32_t y) {
   rowLargest_ = 0;
   rowHasSource_ = false;
   for (int32_t i = 0; i < width_; ++i) {
-    const bool source = transparency[i] <= kSourceAtMost;
+    const bool source = transparency[i] <= kSmearSourceAtMost;
     rowHasSource_ = rowHasSource_ || source;
     rowSources_[static_cast<size_t>(i)] = source ? 1.0 : 0.0;
     for (size_t p = 0; p < NP; ++p) {
@@ -102,13 +102,13 @@ inline void TSmearer<NP>::InterpolateRow(int32_t x, int32_t y, long double& w, s
   for (size_t p = 0; p < NP; ++p) values[p] = planes_[p][static_cast<size_t>(y)];
   const long double* weight = weights_.data();
   for (int32_t i = x - 1; i >= 0; --i) {
-    if (transparency[i] > kSourceAtMost) continue;
+    if (transparency[i] > kSmearSourceAtMost) continue;
     const long double wi = weight[x - i];
     w += wi;
     for (size_t p = 0; p < NP; ++p) s[p] += values[p][i] * wi;
   }
   for (int32_t i = x + 1; i < width_; ++i) {
-    if (transparency[i] > kSourceAtMost) continue;
+    if (transparency[i] > kSmearSourceAtMost) continue;
     const long double wi = weight[i - x];
     w += wi;
     for (size_t p = 0; p < NP; ++p) s[p] += values[p][i] * wi;

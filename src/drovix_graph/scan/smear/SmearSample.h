@@ -101,7 +101,7 @@ class TSample {
   void SetOpaque() { highest_ = 0; }
 
   // After IsSource: whether a neighbour is a pixel being refilled.
-  bool TouchesTarget() const { return highest_ > kTargetAbove; }
+  bool TouchesTarget() const { return highest_ > kSmearTargetAbove; }
 
   // Whether the transparency plane is opaque enough here. Transparency lies in
   // 0..255: when all four neighbours are on one side of the threshold the
@@ -112,9 +112,9 @@ class TSample {
     const int32_t a = top[ca_], b = top[cb_], c = bottom[cb_], d = bottom[ca_];
     const int32_t hi = std::max(std::max(a, b), std::max(c, d));
     highest_ = hi;
-    if (hi <= kSourceAtMost) return true;
+    if (hi <= kSmearSourceAtMost) return true;
     const int32_t lo = std::min(std::min(a, b), std::min(c, d));
-    if (lo > kSourceAtMost) return false;
+    if (lo > kSmearSourceAtMost) return false;
     return MixedIsSource(a, b, c, d);
   }
 
@@ -132,10 +132,10 @@ class TSample {
   bool MixedIsSource(int32_t a, int32_t b, int32_t c, int32_t d) {
     if (InQuickRange(a, b, c, d)) {
       const float v = QuickBlend(a, b, c, d);
-      if (v < kSourceAtMost + 0.5f - kUnsure) return true;
-      if (v > kSourceAtMost + 0.5f + kUnsure) return false;
+      if (v < kSmearSourceAtMost + 0.5f - kUnsure) return true;
+      if (v > kSmearSourceAtMost + 0.5f + kUnsure) return false;
     }
-    return Blend(a, b, c, d) <= kSourceAtMost;
+    return Blend(a, b, c, d) <= kSmearSourceAtMost;
   }
 
   static bool InQuickRange(int32_t a, int32_t b, int32_t c, int32_t d) {

@@ -68,7 +68,7 @@ class TSmearer {
       for (int32_t y = 0; y < height_; ++y) {
         const int32_t* transparency = transparency_[static_cast<size_t>(y)];
         for (int32_t x = 0; x < width_; ++x) {
-          if (transparency[x] <= kTargetAbove || QuickRow(x, y)) continue;
+          if (transparency[x] <= kSmearTargetAbove || QuickRow(x, y)) continue;
           long double w = 0;
           std::array<long double, NP> s{};
           InterpolateRow(x, y, w, s);
