@@ -109,7 +109,20 @@ inline const std::vector<TMethodCase>& AllMethods() {
       {STRICKY, "STRICKY", ".замазываю вдумчиво.."},
       {SPICKY, "SPICKY", ".замазываю вдумчиво.."},
       {SSELECTIVE, "SSELECTIVE", ".замазываю вдумчиво.."},
+      {SPATTERN, "SPATTERN", ".замазываю по узору.."},
   };
+  return cases;
+}
+
+// The methods smear_reference.h transcribes: all but the pattern fill, whose
+// result depends on how well places of the page match, not on a formula.
+inline const std::vector<TMethodCase>& ReferenceMethods() {
+  static const std::vector<TMethodCase> cases = [] {
+    std::vector<TMethodCase> v;
+    for (const TMethodCase& m : AllMethods())
+      if (m.method != SPATTERN) v.push_back(m);
+    return v;
+  }();
   return cases;
 }
 

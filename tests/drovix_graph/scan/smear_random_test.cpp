@@ -4,13 +4,18 @@
 // many small random pages: every method, ray counts from 1 to 100 power,
 // grey and colour, screen tone, line art and noise, masks with soft edges
 // (transparencies around the source and target thresholds), large holes,
-// holes touching every edge, and pages with no opaque pixel at all.
+// holes touching every edge, and pages with no opaque pixel at all. The
+// pattern fill, which follows no such formula, is held on the same pages to
+// what it must keep whatever it copies.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "drovix_graph/scan/smear/SmearThreads.h"
@@ -105,7 +110,7 @@ TEST(SmearRandom, ManySmallPagesMatchThePlainRules) {
   static constexpr int32_t kPowers[] = {1, 2, 7, 25, 60, 100};
   int32_t compared = 0;
   for (int32_t round = 0; round < 6; ++round) {
-    for (const TMethodCase& m : AllMethods()) {
+    for (const TMethodCase& m : ReferenceMethods()) {
       for (bool colour : {false, true}) {
         TRandomPage page;
         page.h = Pick(rng, 2, 34);
@@ -160,6 +165,80 @@ TEST(SmearRandom, ManySmallPagesMatchThePlainRules) {
     }
   }
   EXPECT_EQ(compared, 6 * 8 * 2);
+}
+
+// The pattern fill has no formula to compare with. On the same random pages
+// it must give the same pixels and text on every run, whatever the thread
+// count, leave every pixel that is not a target as it was, and give each
+// target either a mean of copied sources (inside the range of the plane's
+// opaque pixels) or the ERROR pattern.
+TEST(SmearRandom, PatternFillIsRepeatableAndCopiesOnlyOpaquePixels) {
+  std::mt19937 rng(20261211);
+  static constexpr int32_t kPowers[] = {1, 2, 7, 25, 60, 100};
+  for (int32_t round = 0; round < 12; ++round) {
+    for (bool colour : {false, true}) {
+      TRandomPage page;
+      page.h = Pick(rng, 2, 34);
+      page.w = Pick(rng, 2, 34);
+      for (int32_t p = 0; p < 3; ++p) page.planes.push_back(RandomPlane(rng, page.h, page.w));
+      page.mask = RandomMask(rng, page.h, page.w);
+      const int32_t power = kPowers[Pick(rng, 0, 5)];
+      SCOPED_TRACE(std::string(colour ? "colour" : "grey") + " power " + std::to_string(power) + " round " +
+                   std::to_string(round) + " " + std::to_string(page.h) + "x" + std::to_string(page.w));
+      // Planes in the order the scan keeps them: blue (or grey), green, red.
+      const auto run = [&](int32_t threads) {
+        TForcedThreads forced(threads);
+        std::unique_ptr<TDrovixMangaScan> s;
+        std::vector<TDrovixGraph*> planes;
+        if (colour) {
+          auto c = ColourScan(page.h, page.w, From(page.planes[0], page.w), From(page.planes[1], page.w),
+                              From(page.planes[2], page.w));
+          planes = {c.get(), c->GreenPlane.get(), c->RedPlane.get()};
+          s = std::move(c);
+        } else {
+          s = GreyScan(page.h, page.w, From(page.planes[2], page.w));
+          planes = {s.get()};
+        }
+        Mark(*s, page);
+        s->SmearMethod = SPATTERN;
+        s->SmearPower = power;
+        std::vector<std::vector<int32_t>> before, after;
+        for (const TDrovixGraph* g : planes) before.push_back(Pixels(*g));
+        const std::string text = SmearPrinting(*s);
+        for (const TDrovixGraph* g : planes) after.push_back(Pixels(*g));
+        return std::make_tuple(text, before, after);
+      };
+      const auto [text, before, after] = run(0);
+      for (int32_t threads : {0, 2, 5}) {
+        SCOPED_TRACE("threads " + std::to_string(threads));
+        const auto [again, unused, afterAgain] = run(threads);
+        ASSERT_EQ(again, text);
+        ASSERT_EQ(afterAgain, after);
+      }
+      std::vector<int32_t> lo(before.size(), 255), hi(before.size(), 0);
+      for (size_t i = 0; i < page.mask.size(); ++i)
+        if (page.mask[i] <= 12)
+          for (size_t p = 0; p < before.size(); ++p) {
+            lo[p] = std::min(lo[p], before[p][i]);
+            hi[p] = std::max(hi[p], before[p][i]);
+          }
+      for (size_t i = 0; i < page.mask.size(); ++i) {
+        const int32_t y = static_cast<int32_t>(i) / page.w, x = static_cast<int32_t>(i) % page.w;
+        if (page.mask[i] <= 20) {
+          for (size_t p = 0; p < before.size(); ++p) ASSERT_EQ(after[p][i], before[p][i]) << y << "," << x;
+          continue;
+        }
+        const int32_t bit = 255 * ErrorPatternBit(y, x);
+        const std::vector<int32_t> error = colour ? std::vector<int32_t>{bit, 0, 255 - bit} : std::vector<int32_t>{bit};
+        bool copied = true, failed = true;
+        for (size_t p = 0; p < before.size(); ++p) {
+          copied = copied && after[p][i] >= lo[p] && after[p][i] <= hi[p];
+          failed = failed && after[p][i] == error[p];
+        }
+        ASSERT_TRUE(copied || failed) << y << "," << x;
+      }
+    }
+  }
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST(Smear, RayMethodsCannotReachTargetsInRowZeroOrColumnZero) {
   // row 0 or column 0 get no source and show the ERROR pattern (which is 0
   // all along row 0 and column 0). The last row and column are reachable.
   for (const TMethodCase& m : AllMethods()) {
-    if (m.method == SDRAFT) continue;
+    if (m.method == SDRAFT || m.method == SPATTERN) continue;
     SCOPED_TRACE(m.name);
     auto s = GreyScan(12, 40, Flat(128));
     const std::vector<std::pair<int32_t, int32_t>> failing = {{0, 0}, {0, 10}, {6, 0}};
