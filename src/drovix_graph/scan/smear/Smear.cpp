@@ -28,7 +28,6 @@
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_graph/scan/smear/SmearBands.h"
-#include "drovix_graph/scan/smear/SmearClearance.h"
 #include "drovix_graph/scan/smear/SmearPattern.h"
 #include "drovix_graph/scan/smear/SmearRays.h"
 #include "drovix_graph/scan/smear/SmearRowPass.h"

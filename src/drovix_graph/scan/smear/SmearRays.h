@@ -1,5 +1,5 @@
 // The rays of the ray-casting methods: the walk of one ray over its
-// samples, skipping what the clearance maps show cannot meet opaque
+// samples, skipping what the clearance map shows cannot meet opaque
 // drawing, its stops, and the weighted sums of a target's rays.
 #pragma once
 
@@ -180,9 +180,10 @@ auto TSmearer<NP>::WalkRay(int32_t x, int32_t y, size_t ray, TWalker& walker) ->
       return static_cast<size_t>(static_cast<int32_t>(py)) * static_cast<size_t>(width_) +
              static_cast<size_t>(static_cast<int32_t>(px));
     };
-    const uint8_t block = in ? blocks_[cell()] : kMixedBlock;
-    if (block >= kClearBlock) {
-      const uint32_t clear = block == kClearCapped ? clearance_[cell()] : block - kClearBlock;
+    const uint8_t block = in ? clearanceMap_.Block(cell()) : TClearanceMap::kMixedBlock;
+    if (block >= TClearanceMap::kClearBlock) {
+      const uint32_t clear =
+          block == TClearanceMap::kClearCapped ? clearanceMap_.Clearance(cell()) : block - TClearanceMap::kClearBlock;
       if (clear < kSkipFrom) continue;
       // Samples k .. k + n cannot be sources (see SkippableAfter); the ray
       // walks over them unless it leaves the page or reaches its stop on
@@ -207,7 +208,7 @@ auto TSmearer<NP>::WalkRay(int32_t x, int32_t y, size_t ray, TWalker& walker) ->
       continue;
     }
     TSample sample(py, px, lastRow, lastColumn, in);
-    if (block == kMixedBlock) {
+    if (block == TClearanceMap::kMixedBlock) {
       if (!sample.IsSource(transparency)) continue;
     } else {
       sample.SetOpaque();

@@ -1,9 +1,8 @@
 // TSmearer, the refill of every target of a page by the row or ray methods
 // for NP planes at once. The class holds the page's tables; its passes are
 // defined by subject: the row pass (SmearRowPass.h), the rays and their
-// stops (SmearRays.h), the clearance maps the rays skip by
-// (SmearClearance.h) and the bands of rows refilled side by side
-// (SmearBands.h).
+// stops (SmearRays.h) and the bands of rows refilled side by side
+// (SmearBands.h). The rays skip by the page's TClearanceMap.
 //
 // These headers belong to the translation unit of Smear.cpp alone and keep
 // their names internal to it: with every caller in sight the compiler
@@ -23,6 +22,7 @@
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_graph/scan/smear/SmearParams.h"
 #include "drovix_graph/scan/smear/SmearSample.h"
+#include "drovix_graph/scan/smear/TClearanceMap.h"
 
 namespace drovix {
 namespace {
@@ -243,8 +243,7 @@ class TSmearer {
       for (int32_t c = 0; c < kContourTable; ++c)
         SetContourBounds(c, contourBounds_[static_cast<size_t>(c)].first, contourBounds_[static_cast<size_t>(c)].second);
     }
-    ComputeClearance();
-    ComputeBlocks();
+    clearanceMap_.Compute(transparency_.data(), width_, height_);
   }
 
   // The row pass (SmearRowPass.h).
@@ -271,10 +270,6 @@ class TSmearer {
   size_t SkippableAfter(uint32_t clear) const;
   [[gnu::noinline]] static void SetContourBounds(int32_t c0, int64_t& low, int64_t& high);
   void ContourBounds(int32_t c0, int64_t& low, int64_t& high) const;
-
-  // The clearance maps (SmearClearance.h).
-  void ComputeBlocks();
-  void ComputeClearance();
 
   // The bands (SmearBands.h).
   std::vector<int32_t> BandStarts(int32_t threads, const std::vector<int64_t>& below) const;
@@ -311,19 +306,8 @@ class TSmearer {
   size_t belowMaxSide_ = 0;            // samples closer than max(width, height)
   int64_t contourLimitWhole_ = 0;      // floor(4 x mean contour)
   double positionError_ = 0, skipStep_ = 1;
-  // Per pixel, for a sample inside the page whose truncated position it is:
-  // all four neighbours opaque enough (a source, next to no target), some
-  // (to be worked out), or none: kClearBlock + the clearance of the pixel,
-  // counted up to kClearMost.
-  static constexpr uint8_t kOpaqueBlock = 0, kMixedBlock = 1, kClearBlock = 2;
-  static constexpr uint32_t kClearMost = 255 - kClearBlock;
-  static constexpr uint8_t kClearCapped = kClearBlock + kClearMost;
-  std::vector<uint8_t> blocks_;
-  // Per pixel: the distance (the larger of the row and column distances,
-  // at most 65535) to the nearest pixel of transparency <= 12; the walk
-  // reads it where the block holds kClearCapped, so that a ray over a wide
-  // transparent stretch skips as far as it can.
-  std::vector<uint16_t> clearance_;
+  // What the rays skip by.
+  TClearanceMap clearanceMap_;
   // Row interpolation estimate (QuickRow).
   std::vector<double> kernel_, rowSources_;
   std::array<std::vector<double>, NP> rowValues_;

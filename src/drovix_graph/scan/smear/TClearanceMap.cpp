@@ -1,16 +1,18 @@
-// The per-page maps the rays read one byte of per sample: whether the four
-// neighbours of a position are opaque, mixed or clear, and how far a clear
-// pixel lies from the nearest opaque one.
-#pragma once
+// The clearance maps of a page's transparency (see TClearanceMap.h).
+#include "drovix_graph/scan/smear/TClearanceMap.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
-#include "drovix_graph/scan/smear/TSmearer.h"
+#include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {
-namespace {
+
+void TClearanceMap::Compute(int32_t* const* rows, int32_t width, int32_t height) {
+  ComputeClearance(rows, width, height);
+  ComputeBlocks(rows, width, height);
+}
 
 // What the four neighbours of a sample inside the page show: a sample
 // whose truncated position is (r, c) reads (r, c), (r, c + 1), (r + 1, c)
@@ -18,17 +20,16 @@ namespace {
 // beyond them, as in TSample. A sample none of whose neighbours is opaque
 // enough also holds the clearance of (r, c), so that the walk reads one
 // byte per sample.
-template <size_t NP>
-inline void TSmearer<NP>::ComputeBlocks() {
-  const size_t w = static_cast<size_t>(width_);
-  blocks_.assign(w * static_cast<size_t>(height_), kMixedBlock);
-  for (int32_t y = 0; y < height_; ++y) {
-    const int32_t* top = transparency_[static_cast<size_t>(y)];
-    const int32_t* bottom = transparency_[static_cast<size_t>(std::min(y + 1, height_ - 1))];
+void TClearanceMap::ComputeBlocks(int32_t* const* rows, int32_t width, int32_t height) {
+  const size_t w = static_cast<size_t>(width);
+  blocks_.assign(w * static_cast<size_t>(height), kMixedBlock);
+  for (int32_t y = 0; y < height; ++y) {
+    const int32_t* top = rows[static_cast<size_t>(y)];
+    const int32_t* bottom = rows[static_cast<size_t>(std::min(y + 1, height - 1))];
     uint8_t* block = &blocks_[static_cast<size_t>(y) * w];
     const uint16_t* clear = &clearance_[static_cast<size_t>(y) * w];
-    for (int32_t x = 0; x < width_; ++x) {
-      const int32_t next = std::min(x + 1, width_ - 1);
+    for (int32_t x = 0; x < width; ++x) {
+      const int32_t next = std::min(x + 1, width - 1);
       const int32_t hi = std::max(std::max(top[x], top[next]), std::max(bottom[x], bottom[next]));
       const int32_t lo = std::min(std::min(top[x], top[next]), std::min(bottom[x], bottom[next]));
       block[x] = hi <= kSmearSourceAtMost ? kOpaqueBlock
@@ -41,17 +42,16 @@ inline void TSmearer<NP>::ComputeBlocks() {
 
 // Two passes of the chessboard distance transform, which is exact for the
 // larger of the row and column distances.
-template <size_t NP>
-inline void TSmearer<NP>::ComputeClearance() {
+void TClearanceMap::ComputeClearance(int32_t* const* rows, int32_t width, int32_t height) {
   constexpr uint32_t kFar = 65535;
-  const size_t w = static_cast<size_t>(width_);
-  clearance_.assign(w * static_cast<size_t>(height_), kFar);
+  const size_t w = static_cast<size_t>(width);
+  clearance_.assign(w * static_cast<size_t>(height), kFar);
   auto relax = [&](size_t i, uint32_t neighbour) {
     const uint32_t d = std::min(neighbour + 1, kFar);
     if (d < clearance_[i]) clearance_[i] = static_cast<uint16_t>(d);
   };
-  for (size_t y = 0; y < static_cast<size_t>(height_); ++y) {
-    const int32_t* transparency = transparency_[y];
+  for (size_t y = 0; y < static_cast<size_t>(height); ++y) {
+    const int32_t* transparency = rows[y];
     for (size_t x = 0; x < w; ++x) {
       const size_t i = y * w + x;
       if (transparency[x] <= kSmearSourceAtMost) {
@@ -66,11 +66,11 @@ inline void TSmearer<NP>::ComputeClearance() {
       }
     }
   }
-  for (size_t y = static_cast<size_t>(height_); y-- > 0;) {
+  for (size_t y = static_cast<size_t>(height); y-- > 0;) {
     for (size_t x = w; x-- > 0;) {
       const size_t i = y * w + x;
       if (x + 1 < w) relax(i, clearance_[i + 1]);
-      if (y + 1 < static_cast<size_t>(height_)) {
+      if (y + 1 < static_cast<size_t>(height)) {
         relax(i, clearance_[i + w]);
         if (x > 0) relax(i, clearance_[i + w - 1]);
         if (x + 1 < w) relax(i, clearance_[i + w + 1]);
@@ -79,5 +79,4 @@ inline void TSmearer<NP>::ComputeClearance() {
   }
 }
 
-}  // namespace
 }  // namespace drovix
