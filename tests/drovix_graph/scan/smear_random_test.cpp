@@ -229,7 +229,8 @@ TEST(SmearRandom, PatternFillIsRepeatableAndCopiesOnlyOpaquePixels) {
           continue;
         }
         const int32_t bit = 255 * ErrorPatternBit(y, x);
-        const std::vector<int32_t> error = colour ? std::vector<int32_t>{bit, 0, 255 - bit} : std::vector<int32_t>{bit};
+        const std::vector<int32_t> error =
+            colour ? std::vector<int32_t>{bit, 0, 255 - bit} : std::vector<int32_t>{bit};
         bool copied = true, failed = true;
         for (size_t p = 0; p < before.size(); ++p) {
           copied = copied && after[p][i] >= lo[p] && after[p][i] <= hi[p];

@@ -11,7 +11,6 @@
 
 #include "driver/Console.h"
 #include "drovix_graph/raster/ParallelRows.h"
-
 #include "drovix_graph/scan/smear/TSmearer.h"
 
 namespace drovix {
@@ -28,7 +27,8 @@ constexpr int32_t kBandMargin = 8;
 // near its first row, so that few rays reach into the band above.
 // below[y]: the targets in the rows above row y (y = 0 .. height).
 template <size_t NP>
-inline std::vector<int32_t> TSmearer<NP>::BandStarts(int32_t threads, const std::vector<int64_t>& below) const {
+inline std::vector<int32_t> TSmearer<NP>::BandStarts(int32_t threads,
+                                                     const std::vector<int64_t>& below) const {
   const int64_t total = below.back();
   std::vector<int32_t> starts{0};
   if (threads <= 1 || (!forcedBands_ && total * static_cast<int64_t>(sines_.size()) < kFewRays)) return starts;

@@ -25,7 +25,8 @@ constexpr long double kContourSpread = 1.9L;
 // extended value rounds to it too. (The bound is several times the error
 // of v, which leaves room for the rounding of the two ends themselves.)
 template <size_t NP>
-inline float TSmearer<NP>::Coordinate(int32_t base, double direction, const long double* directionL, size_t k) const {
+inline float TSmearer<NP>::Coordinate(int32_t base, double direction, const long double* directionL,
+                                      size_t k) const {
   const double v = base + distancesD_[k] * direction;
   const float low = static_cast<float>(v - positionError_), high = static_cast<float>(v + positionError_);
   if (low == high) return low;
@@ -77,7 +78,7 @@ inline size_t TSmearer<NP>::SkippableAfter(uint32_t clear) const {
 template <size_t NP>
 template <TRoutine K, bool edgeStop>
 inline bool TSmearer<NP>::CastRays(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s,
-                                    TWalker& walker) {
+                                   TWalker& walker) {
   walker.nearest = maxSide_;  // G
   walker.nearestIndex = kMaxSide;
   walker.self = static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
@@ -182,8 +183,8 @@ auto TSmearer<NP>::WalkRay(int32_t x, int32_t y, size_t ray, TWalker& walker) ->
     };
     const uint8_t block = in ? clearanceMap_.Block(cell()) : TClearanceMap::kMixedBlock;
     if (block >= TClearanceMap::kClearBlock) {
-      const uint32_t clear =
-          block == TClearanceMap::kClearCapped ? clearanceMap_.Clearance(cell()) : block - TClearanceMap::kClearBlock;
+      const uint32_t clear = block == TClearanceMap::kClearCapped ? clearanceMap_.Clearance(cell())
+                                                                  : block - TClearanceMap::kClearBlock;
       if (clear < kSkipFrom) continue;
       // Samples k .. k + n cannot be sources (see SkippableAfter); the ray
       // walks over them unless it leaves the page or reaches its stop on

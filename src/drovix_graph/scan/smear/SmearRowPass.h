@@ -94,7 +94,8 @@ inline void TSmearer<NP>::PrepareRow(int32_t y) {
 // Every opaque pixel of the row, left of x outwards and then right of x
 // outwards, weighted 1/d^3. Pixels in the first or last column collect nothing.
 template <size_t NP>
-inline void TSmearer<NP>::InterpolateRow(int32_t x, int32_t y, long double& w, std::array<long double, NP>& s) const {
+inline void TSmearer<NP>::InterpolateRow(int32_t x, int32_t y, long double& w,
+                                         std::array<long double, NP>& s) const {
   if (x == 0 || x == width_ - 1) return;
   if (y == preparedRow_ && !rowHasSource_) return;  // a fully transparent row: nothing to collect
   const int32_t* transparency = transparency_[static_cast<size_t>(y)];

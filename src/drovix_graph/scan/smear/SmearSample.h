@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "drovix_graph/raster/SmoothWeights.h"
-#include "drovix_graph/scan/smear/SmearParams.h"
+#include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {
 namespace {
@@ -45,14 +45,12 @@ inline float RoundFloat(float v) {
   return (v + kShift) - kShift;
 }
 
-
-
 // One SmoothPixel read position, shared by every plane read there. Its
 // weights and means are those of TDrovixGraph::SmoothPixel (SmoothWeights.h:
 // squared bilinear weights held as Singles, the sum rounded to a Single, the
-// division and rounding in extended precision), so the results are equal. Neighbour
-// positions are clamped into the page as ClampedPixel does: a ray's last
-// sample may lie up to one step outside.
+// division and rounding in extended precision), so the results are equal.
+// Neighbour positions are clamped into the page as ClampedPixel does: a
+// ray's last sample may lie up to one step outside.
 class TSample {
  public:
   // inside: 0 < row < lastRow + 1 and 0 < column < lastColumn + 1, so that
