@@ -20,6 +20,7 @@
 #include "drovix_graph/typeset/TFont.h"
 #include "drovix_graph/typeset/TLoathingArray.h"
 #include "drovix_graph/typeset/TPhrases.h"
+#include "drovix_graph/typeset/TTypesetSettings.h"
 
 namespace drovix {
 
@@ -65,26 +66,25 @@ class TBalon : public TDrovixGraph {
                  int32_t fontSize);
 
   // Lays the phrases out greedily from startLine with compression k at
-  // scale and returns the penalty, or NoFit. Leaves X, Y and EndsLine of the
-  // phrases describing the layout. Raises EDrovixError with the
-  // minimum-size message when a word falls below minSize.
-  int32_t LayoutCost(int32_t startLine, int32_t minSize, float deviationLoathing, float transitionLoathing,
-                     float shortLineLoathing, float compressionLoathing, float spacing, int32_t k, float scale);
+  // scale and returns the penalty, or NoFit. Reads the loathings, the line
+  // spacing and the minimum font size of settings. Leaves X, Y and EndsLine
+  // of the phrases describing the layout. Raises EDrovixError with the
+  // minimum-size message when a word falls below the minimum font size.
+  int32_t LayoutCost(int32_t startLine, const TTypesetSettings& settings, int32_t k, float scale);
 
   // Parses text and fits it: every start line and every compression up to
-  // maxCompression is priced, the cheapest that keeps all its ink inside
-  // the balloon is rendered; when nothing fits
-  // the scale is divided by 1.17 (a "." per retry) until it fits or a word
-  // falls below the minimum size (EDrovixError). An empty text does nothing.
+  // settings.MaxCompression is priced, the cheapest that keeps all its ink
+  // inside the balloon is rendered; when nothing fits
+  // the scale, starting at initialScale, is divided by 1.17 (a "." per
+  // retry) until it fits or a word falls below the minimum size
+  // (EDrovixError). An empty text does nothing.
   // Raises EDrovixError for a balloon without interior.
-  void Typeset(const std::string& text, TArrayofFont& fonts, float deviationLoathing, float transitionLoathing,
-               float shortLineLoathing, float compressionLoathing, int32_t minHyphenLength, float spacing,
-               float initialScale, int32_t maxCompression, int32_t minFontSize, int32_t fontSize);
+  void Typeset(const std::string& text, TArrayofFont& fonts, const TTypesetSettings& settings,
+               float initialScale);
 
   // The search and rendering part of Typeset, on the phrases already in
-  // Phrases (at least one).
-  void Fit(float deviationLoathing, float transitionLoathing, float shortLineLoathing, float compressionLoathing,
-           float spacing, float initialScale, int32_t maxCompression, int32_t minFontSize);
+  // Phrases (at least one); settings.MinHyphenLength and FontSize are not read.
+  void Fit(const TTypesetSettings& settings, float initialScale);
 
   bool IsVertical() const { return vertical_; }
   bool IsHardcore() const { return hardcore_; }

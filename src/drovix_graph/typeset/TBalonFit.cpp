@@ -45,23 +45,19 @@ bool TBalon::PlaceWithAllInk(int32_t& line, int32_t& k, const std::function<void
   return false;
 }
 
-void TBalon::Typeset(const std::string& text, TArrayofFont& fonts, float deviationLoathing, float transitionLoathing,
-                     float shortLineLoathing, float compressionLoathing, int32_t minHyphenLength, float spacing,
-                     float initialScale, int32_t maxCompression, int32_t minFontSize, int32_t fontSize) {
+void TBalon::Typeset(const std::string& text, TArrayofFont& fonts, const TTypesetSettings& settings,
+                     float initialScale) {
   ChosenLine = -1;
   ChosenCompression = -1;
   ChosenScale = 0;
   if (text.empty()) return;
-  ParseText(text, fonts, minHyphenLength, vertical_, fontSize);
+  ParseText(text, fonts, settings.MinHyphenLength, vertical_, settings.FontSize);
   ConsoleWriteRaw(".");
   if (Phrases->Count() == 0) return;
-  Fit(deviationLoathing, transitionLoathing, shortLineLoathing, compressionLoathing, spacing, initialScale,
-      maxCompression, minFontSize);
+  Fit(settings, initialScale);
 }
 
-void TBalon::Fit(float deviationLoathing, float transitionLoathing, float shortLineLoathing,
-                 float compressionLoathing, float spacing, float initialScale, int32_t maxCompression,
-                 int32_t minFontSize) {
+void TBalon::Fit(const TTypesetSettings& settings, float initialScale) {
   ChosenLine = -1;
   ChosenCompression = -1;
   ChosenScale = 0;
@@ -69,17 +65,15 @@ void TBalon::Fit(float deviationLoathing, float transitionLoathing, float shortL
   if (!HasInterior()) {
     Raise(Format(Ru("Балон №%d пустой: в его разметке нет ни одной точки, куда можно вписать текст."), Number));
   }
-  maxCompression = Clamp(maxCompression, 0, TLoathingArray::Compressions - 1);
+  const int32_t maxCompression = Clamp(settings.MaxCompression, 0, TLoathingArray::Compressions - 1);
   // A minimum size of at least 1 is what ends the shrinking for certain.
-  minFontSize = std::max(minFontSize, 1);
+  TTypesetSettings priced = settings;
+  priced.MinFontSize = std::max(settings.MinFontSize, 1);
   float s = std::isfinite(initialScale) ? initialScale : 1.0f;
   for (;;) {
     for (int32_t r = FirstLine; r <= LastLine; ++r) {
       for (int32_t k = 0; k < TLoathingArray::Compressions; ++k) {
-        Loathing.Row(k)[r] = k <= maxCompression
-                                 ? LayoutCost(r, minFontSize, deviationLoathing, transitionLoathing,
-                                              shortLineLoathing, compressionLoathing, spacing, k, s)
-                                 : NoFit;
+        Loathing.Row(k)[r] = k <= maxCompression ? LayoutCost(r, priced, k, s) : NoFit;
       }
     }
     // Ties go to the earliest start line, and within it to the highest
@@ -96,10 +90,7 @@ void TBalon::Fit(float deviationLoathing, float transitionLoathing, float shortL
         }
       }
     }
-    const auto place = [&](int32_t line, int32_t k) {
-      LayoutCost(line, minFontSize, deviationLoathing, transitionLoathing, shortLineLoathing, compressionLoathing,
-                 spacing, k, s);
-    };
+    const auto place = [&](int32_t line, int32_t k) { LayoutCost(line, priced, k, s); };
     if (best < NoFit && PlaceWithAllInk(bestLine, bestK, place)) {
       ChosenLine = bestLine;
       ChosenCompression = bestK;

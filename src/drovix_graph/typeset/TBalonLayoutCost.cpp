@@ -59,15 +59,15 @@ void TBalon::RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) con
 // so that it inlines into LayoutCost.
 class TBalon::TLineLayout {
  public:
-  TLineLayout(const TBalon& balloon, const TMeasure* measures, int32_t startLine, float transitionLoathing,
-              float shortLineLoathing, float compressionLoathing, int32_t k)
+  TLineLayout(const TBalon& balloon, const TMeasure* measures, int32_t startLine, const TTypesetSettings& settings,
+              int32_t k)
       : balloon_(balloon),
         phrases_(*balloon.Phrases),
         m_(measures),
         y_(startLine),
-        compressionCost_(Nearest(static_cast<long double>(compressionLoathing) * 100 * k)),
-        hyphenCost_(Nearest(static_cast<long double>(transitionLoathing) * 50000)),
-        shortLineLoathing_(shortLineLoathing) {}
+        compressionCost_(Nearest(static_cast<long double>(settings.CompressionLoathing) * 100 * k)),
+        hyphenCost_(Nearest(static_cast<long double>(settings.TransitionLoathing) * 50000)),
+        shortLineLoathing_(settings.ShortLineLoathing) {}
 
   bool LineIsEmpty() const { return count_ == 0; }
 
@@ -199,11 +199,11 @@ class TBalon::TLineLayout {
   const float shortLineLoathing_;
 };
 
-int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLoathing, float transitionLoathing,
-                           float shortLineLoathing, float compressionLoathing, float spacing, int32_t k,
-                           float scale) {
+int32_t TBalon::LayoutCost(int32_t startLine, const TTypesetSettings& settings, int32_t k, float scale) {
   if (!Phrases) return NoFit;
+  float spacing = settings.LineSpacing;
   if (hardcore_) spacing = static_cast<float>(static_cast<long double>(spacing) + 0.5L);
+  const int32_t minSize = settings.MinFontSize;
   const int32_t n = Phrases->Count();
   const TMeasure* m = MeasuresFor(k, minSize, scale, spacing);
   for (int32_t i = 0; i < n; ++i) {
@@ -213,7 +213,7 @@ int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLo
     p.EndsLine = false;
   }
 
-  TLineLayout lines(*this, m, startLine, transitionLoathing, shortLineLoathing, compressionLoathing, k);
+  TLineLayout lines(*this, m, startLine, settings, k);
   for (int32_t i = 0; i < n; ++i) {
     TPhrase& p = Phrases->Items(i);
     p.Compression = k;
@@ -232,7 +232,7 @@ int32_t TBalon::LayoutCost(int32_t startLine, int32_t minSize, float deviationLo
       if (!lines.FinishLine(i)) return NoFit;
     }
   }
-  lines.PriceCentring(startLine, deviationLoathing);
+  lines.PriceCentring(startLine, settings.DeviationLoathing);
   return lines.Penalty();
 }
 
