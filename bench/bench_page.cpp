@@ -303,11 +303,17 @@ std::vector<TStage> BuildInStages(const std::string& folder, int32_t quality, bo
   stage("balloons (12)", [&] {
     for (size_t i = 0; i < page.Balons.size(); ++i) {
       scan.FindNextBalloon();
-      scan.TypesetBalloon(page.Balons[i], manga->Fonts, page.BalonSmearList[i], page.DeviationsLoathing,
-                          page.TransitionsLoathing, page.ShortLinesLoathing, page.CompressionLoathing,
-                          page.MinHyphenWordLength, static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
-                          page.BalonParsList[i], page.BalonBackgrounds[i], manga->HardcoreMania,
-                          page.MaxFontCompression, page.MinFontSize, page.BalonFontSizes[i]);
+      const TTypesetSettings settings{.DeviationLoathing = page.DeviationsLoathing,
+                                      .TransitionLoathing = page.TransitionsLoathing,
+                                      .ShortLineLoathing = page.ShortLinesLoathing,
+                                      .CompressionLoathing = page.CompressionLoathing,
+                                      .LineSpacing = static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
+                                      .MinHyphenLength = page.MinHyphenWordLength,
+                                      .MaxCompression = page.MaxFontCompression,
+                                      .MinFontSize = page.MinFontSize,
+                                      .FontSize = page.BalonFontSizes[i]};
+      scan.TypesetBalloon(page.Balons[i], manga->Fonts, page.BalonSmearList[i], settings, page.BalonParsList[i],
+                          page.BalonBackgrounds[i], manga->HardcoreMania);
     }
   });
   stage(quality == 1 ? "scale after (to final size)" : "scale after (none at 1)",

@@ -16,6 +16,7 @@
 #include "driver/Cp1251.h"
 #include "drovix_graph/typeset/TBalon.h"
 #include "drovix_graph/typeset/TFont.h"
+#include "drovix_graph/typeset/TTypesetSettings.h"
 
 namespace {
 
@@ -30,6 +31,15 @@ constexpr int32_t kMaxCompression = 33;
 constexpr float kSpacing = 1.33f;
 constexpr float kLoathing = 1.0f;
 constexpr int32_t kMinHyphenLength = 7;
+constexpr TTypesetSettings kSettings{.DeviationLoathing = kLoathing,
+                                     .TransitionLoathing = kLoathing,
+                                     .ShortLineLoathing = kLoathing,
+                                     .CompressionLoathing = kLoathing,
+                                     .LineSpacing = kSpacing,
+                                     .MinHyphenLength = kMinHyphenLength,
+                                     .MaxCompression = kMaxCompression,
+                                     .MinFontSize = kMinFontSize,
+                                     .FontSize = kFontSize};
 
 // A sheet of bar glyphs: letters 8..19 pixels wide with a notch so that
 // pairs differ, Ю 20 rows tall.
@@ -106,8 +116,7 @@ int main() {
   for (int run = 0; run < kRuns; ++run) {
     auto balloon = TBalon::Create<TBalon>(mask, kWidth - 1, kLines - 1, 0, 0);
     const auto start = Clock::now();
-    balloon->Typeset(text, fonts, kLoathing, kLoathing, kLoathing, kLoathing, kMinHyphenLength, kSpacing, 1.0f,
-                     kMaxCompression, kMinFontSize, kFontSize);
+    balloon->Typeset(text, fonts, kSettings, 1.0f);
     whole += Seconds(start);
     steps = static_cast<int32_t>(std::lround(std::log(1.0 / balloon->ChosenScale) / std::log(1.17))) + 1;
     phrases = balloon->Phrases->Count();
@@ -123,8 +132,7 @@ int main() {
   for (int pass = 0; pass == 0 || Seconds(start) < 1.0; ++pass) {
     for (int32_t r = balloon->FirstLine; r <= balloon->LastLine; ++r) {
       for (int32_t k = 0; k <= kMaxCompression; ++k) {
-        const int32_t cost = balloon->LayoutCost(r, kMinFontSize, kLoathing, kLoathing, kLoathing, kLoathing,
-                                                 kSpacing, k, 1.0f);
+        const int32_t cost = balloon->LayoutCost(r, kSettings, k, 1.0f);
         if (pass == 0) checksum += cost;
         ++priced;
       }

@@ -17,6 +17,7 @@
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
+#include "drovix_graph/typeset/TTypesetSettings.h"
 #include "drovix_parser/ScriptPaths.h"
 #include "drovix_parser/TDrovixManga.h"
 #include "drovix_parser/TDrovixMangaPage.h"
@@ -101,13 +102,17 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
       ConsoleWrite(Ru(".балон"));
       scan.FindNextBalloon();
       ConsoleWriteRaw("..");
-      scan.TypesetBalloon(page.Balons[i], manga.Fonts, page.BalonSmearList[i],
-                          page.DeviationsLoathing, page.TransitionsLoathing,
-                          page.ShortLinesLoathing, page.CompressionLoathing,
-                          page.MinHyphenWordLength,
-                          static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
-                          page.BalonParsList[i], page.BalonBackgrounds[i], manga.HardcoreMania,
-                          page.MaxFontCompression, page.MinFontSize, page.BalonFontSizes[i]);
+      const TTypesetSettings settings{.DeviationLoathing = page.DeviationsLoathing,
+                                      .TransitionLoathing = page.TransitionsLoathing,
+                                      .ShortLineLoathing = page.ShortLinesLoathing,
+                                      .CompressionLoathing = page.CompressionLoathing,
+                                      .LineSpacing = static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
+                                      .MinHyphenLength = page.MinHyphenWordLength,
+                                      .MaxCompression = page.MaxFontCompression,
+                                      .MinFontSize = page.MinFontSize,
+                                      .FontSize = page.BalonFontSizes[i]};
+      scan.TypesetBalloon(page.Balons[i], manga.Fonts, page.BalonSmearList[i], settings, page.BalonParsList[i],
+                          page.BalonBackgrounds[i], manga.HardcoreMania);
     }
 
     CheckForStop();

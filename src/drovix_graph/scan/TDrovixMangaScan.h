@@ -10,6 +10,7 @@
 
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/typeset/TFont.h"
+#include "drovix_graph/typeset/TTypesetSettings.h"
 
 namespace drovix {
 
@@ -134,10 +135,8 @@ class TDrovixMangaScan : public TDrovixGraph {
   // as laying its text in does, so the next search finds the next balloon.
   void ClearBalloonMarkup(const TDrovixGraph& balloon);
   void TypesetBalloon(const std::string& text, TArrayofFont& fonts, const std::string& smearList,
-                      float deviationLoathing, float transitionLoathing, float shortLineLoathing,
-                      float compressionLoathing, int32_t minHyphenLength, float spacing,
-                      const std::string& textStyle, int32_t background, bool hardcore,
-                      int32_t maxCompression, int32_t minFontSize, int32_t fontSize);
+                      const TTypesetSettings& settings, const std::string& textStyle, int32_t background,
+                      bool hardcore);
 
   // Creates a plane of the page's size, all zero.
   std::unique_ptr<TDrovixGraph> NewPlane() const;

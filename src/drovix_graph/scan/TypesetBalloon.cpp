@@ -28,17 +28,14 @@ std::unique_ptr<TBalon> TDrovixMangaScan::NewBalloon(const std::string& text, bo
 }
 
 void TDrovixMangaScan::TypesetBalloon(const std::string& text, TArrayofFont& fonts, const std::string& smearList,
-                                      float deviationLoathing, float transitionLoathing, float shortLineLoathing,
-                                      float compressionLoathing, int32_t minHyphenLength, float spacing,
-                                      const std::string& textStyle, int32_t background, bool hardcore,
-                                      int32_t maxCompression, int32_t minFontSize, int32_t fontSize) {
+                                      const TTypesetSettings& settings, const std::string& textStyle,
+                                      int32_t background, bool hardcore) {
   const std::unique_ptr<TBalon> balloon = NewBalloon(text, hardcore);
 
   bool failed = false;
   std::string failure;
   try {
-    balloon->Typeset(text, fonts, deviationLoathing, transitionLoathing, shortLineLoathing, compressionLoathing,
-                     minHyphenLength, spacing, Scale, maxCompression, minFontSize, fontSize);
+    balloon->Typeset(text, fonts, settings, Scale);
   } catch (const std::exception& e) {
     failed = true;
     failure = e.what();

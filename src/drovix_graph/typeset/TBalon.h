@@ -2,9 +2,14 @@
 // raster of its bounding box (-1 outside, 255 inside), with its usable line
 // spans, its phrases, and the search that fits the text in. Lines are rows
 // here; TVertBalon and THardcoreBAlon lay columns.
+// The shape is built in TBalon.cpp, one layout is priced in
+// TBalonLayoutCost.cpp, its ink checked in TBalonInk.cpp, and the search
+// runs in TBalonFit.cpp.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +20,7 @@
 #include "drovix_graph/typeset/TFont.h"
 #include "drovix_graph/typeset/TLoathingArray.h"
 #include "drovix_graph/typeset/TPhrases.h"
+#include "drovix_graph/typeset/TTypesetSettings.h"
 
 namespace drovix {
 
@@ -46,8 +52,9 @@ class TBalon : public TDrovixGraph {
 
   // Usable start of the band of lines y..y+h-1: the largest span start, or
   // -1 when the band leaves the balloon. A band under one line counts as one.
-  // Answered in constant time from tables built with the shape: the spans
-  // do not change after BuildShape.
+  // Answered in constant time from tables built with the shape (the spans
+  // do not change after BuildShape), and inline: the layout pass asks for
+  // every phrase.
   int32_t LineStart(int32_t y, int32_t h) const;
   // Usable length of the band, both edge pixels excluded, or -1.
   int32_t LineWidth(int32_t y, int32_t h) const;
@@ -59,26 +66,25 @@ class TBalon : public TDrovixGraph {
                  int32_t fontSize);
 
   // Lays the phrases out greedily from startLine with compression k at
-  // scale and returns the penalty, or NoFit. Leaves X, Y and EndsLine of the
-  // phrases describing the layout. Raises EDrovixError with the
-  // minimum-size message when a word falls below minSize.
-  int32_t LayoutCost(int32_t startLine, int32_t minSize, float deviationLoathing, float transitionLoathing,
-                     float shortLineLoathing, float compressionLoathing, float spacing, int32_t k, float scale);
+  // scale and returns the penalty, or NoFit. Reads the loathings, the line
+  // spacing and the minimum font size of settings. Leaves X, Y and EndsLine
+  // of the phrases describing the layout. Raises EDrovixError with the
+  // minimum-size message when a word falls below the minimum font size.
+  int32_t LayoutCost(int32_t startLine, const TTypesetSettings& settings, int32_t k, float scale);
 
   // Parses text and fits it: every start line and every compression up to
-  // maxCompression is priced, the cheapest that keeps all its ink inside
-  // the balloon is rendered; when nothing fits
-  // the scale is divided by 1.17 (a "." per retry) until it fits or a word
-  // falls below the minimum size (EDrovixError). An empty text does nothing.
+  // settings.MaxCompression is priced, the cheapest that keeps all its ink
+  // inside the balloon is rendered; when nothing fits
+  // the scale, starting at initialScale, is divided by 1.17 (a "." per
+  // retry) until it fits or a word falls below the minimum size
+  // (EDrovixError). An empty text does nothing.
   // Raises EDrovixError for a balloon without interior.
-  void Typeset(const std::string& text, TArrayofFont& fonts, float deviationLoathing, float transitionLoathing,
-               float shortLineLoathing, float compressionLoathing, int32_t minHyphenLength, float spacing,
-               float initialScale, int32_t maxCompression, int32_t minFontSize, int32_t fontSize);
+  void Typeset(const std::string& text, TArrayofFont& fonts, const TTypesetSettings& settings,
+               float initialScale);
 
   // The search and rendering part of Typeset, on the phrases already in
-  // Phrases (at least one).
-  void Fit(float deviationLoathing, float transitionLoathing, float shortLineLoathing, float compressionLoathing,
-           float spacing, float initialScale, int32_t maxCompression, int32_t minFontSize);
+  // Phrases (at least one); settings.MinHyphenLength and FontSize are not read.
+  void Fit(const TTypesetSettings& settings, float initialScale);
 
   bool IsVertical() const { return vertical_; }
   bool IsHardcore() const { return hardcore_; }
@@ -110,6 +116,10 @@ class TBalon : public TDrovixGraph {
   // Range tables over the spans: level j holds the largest SpanFrom and the
   // smallest SpanTo over the 2^j lines starting at each line.
   void BuildRangeTables();
+  // The level of the range tables covering a band of h lines with two pieces.
+  static size_t RangeLevel(int32_t h) {
+    return static_cast<size_t>(std::bit_width(static_cast<uint32_t>(h)) - 1);
+  }
   std::vector<std::vector<int32_t>> largestFrom_;
   std::vector<std::vector<int32_t>> smallestTo_;
 
@@ -128,6 +138,8 @@ class TBalon : public TDrovixGraph {
   // the same words.
   const TMeasure* MeasuresFor(int32_t k, int32_t minSize, float scale, float spacing);
   [[noreturn]] void RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) const;
+  // The lines of one LayoutCost pass as they fill up, and their price.
+  class TLineLayout;
 
   // The ink of a drawn phrase: for every line it crosses, counted from its
   // Y, the first and last position holding a pixel darker than paper (from
@@ -156,6 +168,24 @@ class TBalon : public TDrovixGraph {
   float measuredSpacing_ = 0;
   int32_t measuredMinSize_ = -1;
 };
+
+inline int32_t TBalon::LineStart(int32_t y, int32_t h) const {
+  h = std::max(h, 1);
+  if (y < FirstLine || y > LastLine - h + 1 || !HasInterior()) return -1;
+  const size_t level = RangeLevel(h);
+  const std::vector<int32_t>& from = largestFrom_[level];
+  return std::max(from[static_cast<size_t>(y)], from[static_cast<size_t>(y + h) - (size_t{1} << level)]);
+}
+
+inline int32_t TBalon::LineWidth(int32_t y, int32_t h) const {
+  const int32_t start = LineStart(y, h);
+  if (start < 0) return -1;
+  h = std::max(h, 1);
+  const size_t level = RangeLevel(h);
+  const std::vector<int32_t>& to = smallestTo_[level];
+  const int32_t end = std::min(to[static_cast<size_t>(y)], to[static_cast<size_t>(y + h) - (size_t{1} << level)]);
+  return end - start - 1;
+}
 
 template <class IsInside, class MakeInside>
 void TBalon::BuildSpans(int32_t lines, int32_t positions, IsInside interior, MakeInside fill) {

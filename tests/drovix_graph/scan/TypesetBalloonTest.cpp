@@ -37,7 +37,7 @@ class TypesetBalloonTest : public ::testing::Test {
   void Typeset(TDrovixMangaScan& scan, const std::string& text, bool hardcore = false, int32_t fontSize = 17) {
     testing::internal::CaptureStdout();
     try {
-      scan.TypesetBalloon(text, fonts, "", 1, 1, 1, 1, 7, 1.33f, "%0,0,0.7,", 255, hardcore, 33, 8, fontSize);
+      scan.TypesetBalloon(text, fonts, "", {.FontSize = fontSize}, "%0,0,0.7,", 255, hardcore);
     } catch (...) {
       testing::internal::GetCapturedStdout();
       throw;

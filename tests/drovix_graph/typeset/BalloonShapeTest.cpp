@@ -135,7 +135,7 @@ class BalloonText : public ::testing::Test {
     auto twin = ParseText(text, fonts, 7, b->IsVertical(), 17);
     testing::internal::CaptureStdout();
     try {
-      b->Fit(1, 1, 1, 1, spacing, 1.0f, 33, 5);
+      b->Fit({.LineSpacing = spacing, .MinFontSize = 5}, 1.0f);
     } catch (const std::exception& e) {
       ADD_FAILURE() << e.what();
     }

@@ -77,7 +77,7 @@ TEST(VerticalColumns, OneLetterParagraphsStandApartAndSpacingWidensTheGaps) {
       b = MaskBalloon<TVertBalon>(60, 140, [](int32_t, int32_t) { return true; });
     }
     testing::internal::CaptureStdout();
-    b->Typeset(text, fonts, 1, 1, 1, 1, 7, c.spacing, 1.0f, 33, 1, 17);
+    b->Typeset(text, fonts, {.LineSpacing = c.spacing, .MinFontSize = 1}, 1.0f);
     testing::internal::GetCapturedStdout();
     ASSERT_FLOAT_EQ(b->ChosenScale, 1.0f);
     const auto runs = InkColumnRuns(*b);
@@ -111,7 +111,7 @@ TEST(VerticalLetterSize, ShortVerticalTextBuildsAtTheDefaultSizes) {
       b = MaskBalloon<TVertBalon>(150, 100, [](int32_t, int32_t) { return true; });
     }
     testing::internal::CaptureStdout();
-    b->Typeset(Ru("да нет"), fonts, 1, 1, 1, 1, 7, 1.33f, 1.0f, 33, 8, 17);
+    b->Typeset(Ru("да нет"), fonts, {}, 1.0f);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), ".");
     EXPECT_FLOAT_EQ(b->ChosenScale, 1.0f);
     EXPECT_FALSE(InkColumnRuns(*b).empty());
@@ -194,6 +194,9 @@ TArrayofFont AccentFonts(const TTempDir& dir) {
   return fonts;
 }
 
+constexpr TTypesetSettings kNoLoathings{
+    .DeviationLoathing = 0, .TransitionLoathing = 0, .ShortLineLoathing = 0, .CompressionLoathing = 0};
+
 TEST(LaidInk, AccentOnTheFirstLineIsNotCut) {
   TTempDir dir;
   TArrayofFont fonts = AccentFonts(dir);
@@ -201,11 +204,11 @@ TEST(LaidInk, AccentOnTheFirstLineIsNotCut) {
   b->ParseText(Ru("Й"), fonts, 7, false, 17);
   // The cell is nearest(17 / 32 * 1.6 * 32) = 27 rows, the line 23: from the
   // first line the cell starts 2 rows above the box, accent and all.
-  b->LayoutCost(0, 8, 0, 0, 0, 0, 1.33f, 0, 1.0f);
+  b->LayoutCost(0, kNoLoathings, 0, 1.0f);
   EXPECT_EQ(b->Phrases->Items(0).Y, -2);
   // Every layout costs 0, so the first start line that keeps the accent wins.
   testing::internal::CaptureStdout();
-  b->Fit(0, 0, 0, 0, 1.33f, 1.0f, 33, 8);
+  b->Fit(kNoLoathings, 1.0f);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(b->ChosenLine, 2);
   EXPECT_EQ(b->ChosenCompression, 33);
@@ -236,7 +239,14 @@ void ExpectNoInkLost(TArrayofFont& fonts) {
                                           << " loathing " << loathing);
           auto b = MaskBalloon<TInkCounting<T>>(80, 120, shapes[s]);
           testing::internal::CaptureStdout();
-          b->Typeset(texts[t], fonts, loathing, loathing, loathing, loathing, 7, spacing, 1.0f, 33, 5, 17);
+          b->Typeset(texts[t], fonts,
+                     {.DeviationLoathing = loathing,
+                      .TransitionLoathing = loathing,
+                      .ShortLineLoathing = loathing,
+                      .CompressionLoathing = loathing,
+                      .LineSpacing = spacing,
+                      .MinFontSize = 5},
+                     1.0f);
           testing::internal::GetCapturedStdout();
           EXPECT_GT(b->ink, 0);
           EXPECT_EQ(b->lost, 0);

@@ -93,7 +93,7 @@ const TShape kA{40, 20, 15};
 
 // Loathings all 1.0 and line spacing 1.33, the defaults.
 int32_t Cost(TBalon& b, int32_t startLine, int32_t k = 0, float transition = 1.0f) {
-  return b.LayoutCost(startLine, 8, 1.0f, transition, 1.0f, 1.0f, 1.33f, k, 1.0f);
+  return b.LayoutCost(startLine, {.TransitionLoathing = transition}, k, 1.0f);
 }
 
 TEST(TPhraseMeasures, CompressionShortensLengthDownToTheMinimumSizeLength) {
@@ -157,7 +157,7 @@ TEST(LayoutCost, WorkedExample) {
   EXPECT_EQ(Cost(*b, 40, 1), 856);  // compression costs 100 per phrase and percent
 
   // The search takes the earlier of the two cheapest start lines.
-  b->Fit(1.0f, 1.0f, 1.0f, 1.0f, 1.33f, 1.0f, 33, 8);
+  b->Fit({}, 1.0f);
   EXPECT_EQ(b->ChosenLine, 39);
   EXPECT_EQ(b->ChosenCompression, 0);
   EXPECT_EQ(b->Loathing.Row(0)[40], 656);
@@ -168,7 +168,8 @@ TEST(LayoutCost, WorkedExample) {
 TEST(LayoutCost, WithoutLoathingsTheFirstLineAndHighestCompressionWin) {
   auto b = RectBalloon(100, 102);
   SetPhrases(*b, List(Phrase(kA), Phrase(kA)));
-  b->Fit(0, 0, 0, 0, 1.33f, 1.0f, 33, 8);
+  b->Fit({.DeviationLoathing = 0, .TransitionLoathing = 0, .ShortLineLoathing = 0, .CompressionLoathing = 0},
+         1.0f);
   EXPECT_EQ(b->ChosenLine, 0);
   EXPECT_EQ(b->ChosenCompression, 33);
   EXPECT_EQ(b->Loathing.Row(33)[0], 0);
@@ -177,7 +178,7 @@ TEST(LayoutCost, WithoutLoathingsTheFirstLineAndHighestCompressionWin) {
 TEST(LayoutCost, NoCompressionAllowedLeavesEveryOtherRowUnfit) {
   auto b = RectBalloon(100, 102);
   SetPhrases(*b, List(Phrase(kA)));
-  b->Fit(1.0f, 1.0f, 1.0f, 1.0f, 1.33f, 1.0f, 0, 8);
+  b->Fit({.MaxCompression = 0}, 1.0f);
   EXPECT_EQ(b->ChosenCompression, 0);
   for (int32_t r = b->FirstLine; r <= b->LastLine; ++r)
     for (int32_t k = 1; k <= 70; ++k) ASSERT_EQ(b->Loathing.Row(k)[r], NoFit);
@@ -282,20 +283,20 @@ TEST(LayoutCost, BandsLeavingTheBalloonOrWithoutLengthAreUnfit) {
   auto b = RectBalloon(22, 102);
   SetPhrases(*b, List(Phrase(kA)));
   EXPECT_EQ(Cost(*b, 0), 2857 + 300);
-  EXPECT_EQ(b->LayoutCost(0, 8, 1, 1, 1, 1, 1.6f, 0, 1.0f), NoFit);
+  EXPECT_EQ(b->LayoutCost(0, {.LineSpacing = 1.6f}, 0, 1.0f), NoFit);
   // Here the grown band takes in rows only 2 pixels wide: no usable length.
   auto tail = MaskBalloon(30, 102, [](int32_t y, int32_t x) { return y < 20 || x < 2; });
   SetPhrases(*tail, List(Phrase(kA)));
   EXPECT_EQ(tail->LineWidth(0, 24), 0);
   EXPECT_NE(Cost(*tail, 0), NoFit);
-  EXPECT_EQ(tail->LayoutCost(0, 8, 1, 1, 1, 1, 1.6f, 0, 1.0f), NoFit);
+  EXPECT_EQ(tail->LayoutCost(0, {.LineSpacing = 1.6f}, 0, 1.0f), NoFit);
 }
 
 TEST(LayoutCost, SingleLineBalloonHasNoCentringTerm) {
   auto b = RectBalloon(1, 102);
   auto p = Phrase({40, 1, 1});
   SetPhrases(*b, List(std::move(p)));
-  EXPECT_EQ(b->LayoutCost(0, 1, 1, 1, 1, 1, 1.0f, 0, 1.0f), 300);  // short line: 500 * 60 / 100
+  EXPECT_EQ(b->LayoutCost(0, {.LineSpacing = 1.0f, .MinFontSize = 1}, 0, 1.0f), 300);  // short line: 500 * 60 / 100
 }
 
 TEST(LayoutCost, HardcoreSetsEveryLineFromItsStartWithWiderSpacing) {
@@ -317,7 +318,7 @@ TEST(LayoutCost, WordBelowMinimumSizeFailsWithTheScaleReached) {
   auto b = RectBalloon(100, 300);
   b->Number = 7;
   try {
-    b->Typeset(Ru("да %Мслово"), fonts, 1, 1, 1, 1, 7, 1.33f, 1.0f, 33, 8, 8);
+    b->Typeset(Ru("да %Мслово"), fonts, {.FontSize = 8}, 1.0f);
     FAIL() << "no error";
   } catch (const EDrovixError& e) {
     EXPECT_EQ(std::string(e.what()),
@@ -333,7 +334,7 @@ TEST(Typeset, ShrinksByOnePointSeventeenPerRetryUntilTheMinimumSize) {
   {
     auto b = RectBalloon(40, 50);
     testing::internal::CaptureStdout();
-    b->Typeset(Ru("слово"), fonts, 1, 1, 1, 1, 7, 1.33f, 1.0f, 0, 8, 17);
+    b->Typeset(Ru("слово"), fonts, {.MaxCompression = 0}, 1.0f);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "..");
     EXPECT_FLOAT_EQ(b->ChosenScale, static_cast<float>(1 / 1.17L));
   }
@@ -344,7 +345,7 @@ TEST(Typeset, ShrinksByOnePointSeventeenPerRetryUntilTheMinimumSize) {
     testing::internal::CaptureStdout();
     std::string message;
     try {
-      b->Typeset(Ru("слово"), fonts, 1, 1, 1, 1, 7, 1.33f, 1.0f, 33, 8, 17);
+      b->Typeset(Ru("слово"), fonts, {}, 1.0f);
     } catch (const EDrovixError& e) {
       message = e.what();
     }
@@ -359,7 +360,7 @@ TEST(Typeset, EmptyTextLeavesTheBalloonBlankAndPrintsNothing) {
   TArrayofFont fonts = StandardFonts(dir, 1);
   auto b = RectBalloon(40, 50);
   testing::internal::CaptureStdout();
-  b->Typeset("", fonts, 1, 1, 1, 1, 7, 1.33f, 1.0f, 33, 8, 17);
+  b->Typeset("", fonts, {}, 1.0f);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
   EXPECT_EQ(b->ChosenLine, -1);
   for (int32_t y = 0; y < 40; ++y)
@@ -374,7 +375,7 @@ TEST(Typeset, EmptyMaskIsRefused) {
   EXPECT_FALSE(b->HasInterior());
   testing::internal::CaptureStdout();
   try {
-    b->Typeset(Ru("слово"), fonts, 1, 1, 1, 1, 7, 1.33f, 1.0f, 33, 8, 17);
+    b->Typeset(Ru("слово"), fonts, {}, 1.0f);
     ADD_FAILURE() << "no error";
   } catch (const EDrovixError& e) {
     EXPECT_EQ(std::string(e.what()),
