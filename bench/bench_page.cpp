@@ -36,8 +36,8 @@
 #include "driver/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
 #include "program/GoldenSet.h"
 #include "smear_page.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "driver/Error.h"
-#include "drovix_parser/ScriptEncoding.h"
-#include "drovix_parser/TParamsContainer.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/ScriptEncoding.h"
+#include "drovix_parser/script/TParamsContainer.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "MangaTestUtil.h"
 #include "driver/Cp1251.h"
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 namespace drovix {
 namespace {

@@ -1,4 +1,4 @@
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,10 +8,9 @@
 #include <vector>
 
 #include "MangaTestUtil.h"
-#include "driver/CommandLine.h"
 #include "driver/Cp1251.h"
 #include "drovix_graph/raster/FileAge.h"
-#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
 
 namespace drovix {
 namespace {
@@ -19,13 +18,6 @@ namespace {
 using testing::MessageOf;
 using testing::TempFolder;
 using testing::WriteBytes;
-
-// Sets the command line for one test and restores an empty one after it.
-class CommandLineGuard {
- public:
-  explicit CommandLineGuard(std::vector<std::string> args) { SetCommandLine(std::move(args)); }
-  ~CommandLineGuard() { SetCommandLine({}); }
-};
 
 TEST(MangaScript, ConstructionFindsTheScript) {
   TempFolder dir;
@@ -66,19 +58,19 @@ TEST(MangaScript, ConstructionFindsTheScript) {
   EXPECT_EQ(folder, dir.Path() + "./a/");
 }
 
-TEST(MangaScript, KeysSetQuality) {
+TEST(MangaScript, OptionsSetQuality) {
   TempFolder dir;
   WriteBytes(dir.Path() + "t.manga", "x\n");
   static const struct {
-    std::vector<std::string> keys;
+    bool draft, release;
     int32_t quality;
     int32_t smearPower;
-  } cases[] = {{{}, 0, 25}, {{"-r"}, 1, 25}, {{"-D"}, -1, 0}, {{"-r", "-d"}, -1, 0}};
+  } cases[] = {{false, false, 0, 25}, {false, true, 1, 25}, {true, false, -1, 0}, {true, true, -1, 0}};
   for (const auto& c : cases) {
-    std::vector<std::string> args{"t"};
-    args.insert(args.end(), c.keys.begin(), c.keys.end());
-    CommandLineGuard guard(args);
-    TDrovixManga m(dir.Path() + "t");
+    TBuildOptions options;
+    options.Draft = c.draft;
+    options.Release = c.release;
+    TDrovixManga m(dir.Path() + "t", options);
     EXPECT_EQ(m.Quality, c.quality);
     EXPECT_EQ(m.SmearPower, c.smearPower);
   }

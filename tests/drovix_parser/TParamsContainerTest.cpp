@@ -1,4 +1,4 @@
-#include "drovix_parser/TParamsContainer.h"
+#include "drovix_parser/script/TParamsContainer.h"
 
 #include <gtest/gtest.h>
 

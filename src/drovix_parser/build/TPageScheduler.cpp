@@ -1,4 +1,4 @@
-#include "drovix_parser/TPageScheduler.h"
+#include "drovix_parser/build/TPageScheduler.h"
 
 #include <algorithm>
 #include <chrono>
@@ -16,12 +16,12 @@
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"
-#include "drovix_parser/PageBuilder.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/TBuildRecord.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/build/PageBuilder.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/record/TBuildRecord.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 

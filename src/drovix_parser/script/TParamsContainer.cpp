@@ -1,4 +1,4 @@
-#include "drovix_parser/TParamsContainer.h"
+#include "drovix_parser/script/TParamsContainer.h"
 
 #include <array>
 #include <charconv>
@@ -10,7 +10,7 @@
 #include "driver/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/typeset/FontSheetMaker.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {

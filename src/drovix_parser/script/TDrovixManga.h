@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "drovix_graph/typeset/TFont.h"
-#include "drovix_parser/TBuildRecord.h"
-#include "drovix_parser/TParamsContainer.h"
+#include "drovix_parser/record/TBuildRecord.h"
+#include "drovix_parser/script/TBuildOptions.h"
+#include "drovix_parser/script/TParamsContainer.h"
 
 namespace drovix {
 
@@ -21,9 +22,11 @@ class TDrovixManga : public TParamsContainer {
   // Reads the script named on the command line: the name's extension is
   // replaced by ".manga", a relative name is taken from the current folder.
   // Reads the build record beside it ("<script>.ini"; absent reads empty).
-  // Raises EDrovixError for an empty name, a missing file or a script saved
-  // as UTF-8 that holds a character without a Windows-1251 code.
-  explicit TDrovixManga(const std::string& fileName);
+  // The options set the quality, the preview and the pages built at once.
+  // Raises EDrovixError for an empty name, a malformed -j key, a missing
+  // file or a script saved as UTF-8 that holds a character without a
+  // Windows-1251 code.
+  explicit TDrovixManga(const std::string& fileName, const TBuildOptions& options = {});
   // Writes nothing: Run has written the build record as it went.
   ~TDrovixManga() override;
   TDrovixManga(const TDrovixManga&) = delete;

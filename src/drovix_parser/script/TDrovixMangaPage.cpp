@@ -1,4 +1,4 @@
-#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
 
 #include <cmath>
 #include <exception>
@@ -7,9 +7,9 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TextHelpers.h"
 #include "drovix_graph/typeset/ParseText.h"
 
 namespace drovix {

@@ -1,4 +1,4 @@
-#include "drovix_parser/PageBuilder.h"
+#include "drovix_parser/build/PageBuilder.h"
 
 #include <unistd.h>
 
@@ -17,10 +17,10 @@
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {

@@ -1,11 +1,10 @@
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 #include <exception>
 #include <fstream>
 #include <iterator>
 #include <utility>
 
-#include "driver/CommandLine.h"
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
@@ -13,14 +12,14 @@
 #include "drovix_graph/raster/FileAge.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/png/PngSupport.h"
-#include "drovix_parser/MarkupPreview.h"
-#include "drovix_parser/PageBuilder.h"
-#include "drovix_parser/ScriptEncoding.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/StaleTemporaries.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TPageScheduler.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/build/MarkupPreview.h"
+#include "drovix_parser/build/PageBuilder.h"
+#include "drovix_parser/script/ScriptEncoding.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/build/StaleTemporaries.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/build/TPageScheduler.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {
@@ -39,23 +38,23 @@ std::string SameFoldersMessage() {
 
 }  // namespace
 
-TDrovixManga::TDrovixManga(const std::string& fileName) {
+TDrovixManga::TDrovixManga(const std::string& fileName, const TBuildOptions& options) {
   if (fileName.empty())
     Raise(Ru("В командной строке должно быть указано имя *.manga файла  для обработки!"));
   ScriptFileName = fileName;
   IsScriptHead = true;
-  ParallelPages = ParallelPagesKey();
+  ParallelPages = options.ParallelPages;
   if (ParallelPages < 0)
     Raise(Ru("Ключ -j не понят: после -j пишется число страниц, собираемых одновременно,\n\r"
              "от 1 и больше (например, -j4), или ничего (по числу ядер процессора)."));
-  if (HasCommandLineKey("-d")) {
+  if (options.Draft) {
     SmearPower = 0;
     Quality = -1;
   } else {
-    Quality = HasCommandLineKey("-r") ? 1 : 0;
+    Quality = options.Release ? 1 : 0;
     SmearPower = 25;
   }
-  Preview = HasCommandLineKey("-p");
+  Preview = options.Preview;
 
   ScriptFolder = ExtractFilePath(fileName);
   if (ScriptFolder.empty() || ScriptFolder[0] != '/') ScriptFolder = CurrentFolder() + ScriptFolder;

@@ -1,4 +1,4 @@
-#include "drovix_parser/MarkupPreview.h"
+#include "drovix_parser/build/MarkupPreview.h"
 
 #include <climits>
 #include <exception>
@@ -11,10 +11,10 @@
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_graph/scan/TMarkupPicture.h"
 #include "drovix_graph/typeset/TBalon.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {

@@ -1,4 +1,4 @@
-#include "drovix_parser/TBuildRecord.h"
+#include "drovix_parser/record/TBuildRecord.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "drovix_parser/TParamsContainer.h"
+#include "drovix_parser/script/TParamsContainer.h"
 
 namespace drovix {
 

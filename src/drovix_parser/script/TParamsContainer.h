@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "drovix_graph/scan/TDrovixMangaScan.h"  // TSmear
-#include "drovix_parser/TParserHelper.h"
+#include "drovix_parser/script/TParserHelper.h"
 
 namespace drovix {
 
