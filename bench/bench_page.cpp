@@ -303,11 +303,12 @@ std::vector<TStage> BuildInStages(const std::string& folder, int32_t quality, bo
   stage("balloons (12)", [&] {
     for (size_t i = 0; i < page.Balons.size(); ++i) {
       scan.FindNextBalloon();
-      scan.TypesetBalloon(page.Balons[i], manga->Fonts, page.BalonSmearList[i], page.DeviationsLoathing,
+      const TBalonEntry& b = page.Balons[i];
+      scan.TypesetBalloon(b.Text, manga->Fonts, b.Smear, page.DeviationsLoathing,
                           page.TransitionsLoathing, page.ShortLinesLoathing, page.CompressionLoathing,
-                          page.MinHyphenWordLength, static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
-                          page.BalonParsList[i], page.BalonBackgrounds[i], manga->HardcoreMania,
-                          page.MaxFontCompression, page.MinFontSize, page.BalonFontSizes[i]);
+                          page.MinHyphenWordLength, static_cast<float>(b.LineSpacing) / 100.0f,
+                          b.Pars, b.Background, manga->HardcoreMania,
+                          page.MaxFontCompression, page.MinFontSize, b.FontSize);
     }
   });
   stage(quality == 1 ? "scale after (to final size)" : "scale after (none at 1)",

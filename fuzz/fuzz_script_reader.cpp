@@ -32,7 +32,10 @@ class FuzzParams : public TParamsContainer {
   void DefineTexture(const std::string&, const std::string&) override {}
   void SetHardcoreMania() override {}
   void ApplyPageEntry(TCommand command, const TStringListWithIDs& block) override {
-    (command == CBALON ? Balons : Sounds).push_back(block.AsOneLine());
+    if (command == CBALON)
+      Balons.emplace_back().Text = block.AsOneLine();
+    else
+      Sounds.push_back(block.AsOneLine());
   }
 
  private:

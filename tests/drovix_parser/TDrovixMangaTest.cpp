@@ -240,9 +240,10 @@ TEST(MangaScript, HeadCommandsBetweenPagesChangeTheLaterPages) {
   EXPECT_EQ(m.Pages[0]->BasePath, dir.Path() + "ch1_p01");
   EXPECT_EQ(m.Pages[1]->BasePath, dir.Path() + "_p02");
   EXPECT_EQ(m.Pages[2]->BasePath, dir.Path() + "p03");
-  EXPECT_EQ(m.Pages[0]->BalonFontSizes, std::vector<int32_t>{17});
-  EXPECT_EQ(m.Pages[1]->BalonFontSizes, std::vector<int32_t>{20});
-  EXPECT_EQ(m.Pages[2]->BalonFontSizes, std::vector<int32_t>{20});
+  for (const auto& [index, fontSize] : {std::pair{0, 17}, std::pair{1, 20}, std::pair{2, 20}}) {
+    ASSERT_EQ(m.Pages[index]->Balons.size(), 1u);
+    EXPECT_EQ(m.Pages[index]->Balons[0].FontSize, fontSize) << index;
+  }
   EXPECT_EQ(m.OutputFolder, dir.Path() + "out/");
   EXPECT_EQ(m.Fonts[2]->FileName, dir.Path() + "f/c");
   EXPECT_FALSE(m.Fonts[3]);

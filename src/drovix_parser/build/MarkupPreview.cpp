@@ -91,7 +91,7 @@ void PreviewBalloons(TDrovixManga& manga, TDrovixMangaPage& page, TDrovixMangaSc
   const int32_t count = static_cast<int32_t>(page.Balons.size());
   for (int32_t i = 0; i < count; ++i) {
     const int32_t number = i + 1;
-    const std::string& text = page.Balons[static_cast<size_t>(i)];
+    const std::string& text = page.Balons[static_cast<size_t>(i)].Text;
     const std::string words = FirstWords(text, kLabelLength);
     ConsoleWrite(Ru(".балон"));
     scan.ErrorRegion.reset();

@@ -27,8 +27,8 @@ namespace {
 
 // The part of the balloons' cleaning lists that matters: CR and LF dropped.
 bool HasBalloonCleaning(const TDrovixMangaPage& page) {
-  for (const std::string& line : page.BalonSmearList)
-    if (!RemoveChars(line, "\r\n").empty()) return true;
+  for (const TBalonEntry& b : page.Balons)
+    if (!RemoveChars(b.Smear, "\r\n").empty()) return true;
   return false;
 }
 
@@ -101,13 +101,14 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
       ConsoleWrite(Ru(".балон"));
       scan.FindNextBalloon();
       ConsoleWriteRaw("..");
-      scan.TypesetBalloon(page.Balons[i], manga.Fonts, page.BalonSmearList[i],
+      const TBalonEntry& b = page.Balons[i];
+      scan.TypesetBalloon(b.Text, manga.Fonts, b.Smear,
                           page.DeviationsLoathing, page.TransitionsLoathing,
                           page.ShortLinesLoathing, page.CompressionLoathing,
                           page.MinHyphenWordLength,
-                          static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
-                          page.BalonParsList[i], page.BalonBackgrounds[i], manga.HardcoreMania,
-                          page.MaxFontCompression, page.MinFontSize, page.BalonFontSizes[i]);
+                          static_cast<float>(b.LineSpacing) / 100.0f,
+                          b.Pars, b.Background, manga.HardcoreMania,
+                          page.MaxFontCompression, page.MinFontSize, b.FontSize);
     }
 
     CheckForStop();

@@ -30,6 +30,13 @@ std::string Concatenated(const std::vector<std::string>& lines) {
   return s;
 }
 
+// One field of every balloon, one after another.
+std::string Concatenated(const std::vector<TBalonEntry>& balons, std::string TBalonEntry::*field) {
+  std::string s;
+  for (const TBalonEntry& b : balons) s += b.*field;
+  return s;
+}
+
 // The message for a script folder that is also the output folder.
 std::string SameFoldersMessage() {
   return Ru("Вы чё, народ?!.. Имя выходной папки совпадает с именем входной!..\n\rТак же все "
@@ -261,24 +268,24 @@ std::string TDrovixManga::PageSummary(const TDrovixMangaPage& page) const {
               page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight, page.ScaleBefore,
               page.ColorScans, page.KillPatterns);
   s += RemoveChars(Concatenated(page.Sounds), "\r\n");
-  const std::string smear = Concatenated(page.BalonSmearList);
+  const std::string smear = Concatenated(page.Balons, &TBalonEntry::Smear);
   s += smear;
   if (page.Balons.empty()) return s;
 
-  s += Concatenated(page.Balons);
-  s += Concatenated(page.BalonParsList);
+  s += Concatenated(page.Balons, &TBalonEntry::Text);
+  s += Concatenated(page.Balons, &TBalonEntry::Pars);
   s += Format("%d%d%d%d%f%f%f%f", page.MinHyphenWordLength, page.FontSize, page.MinFontSize,
               page.MaxFontCompression, static_cast<double>(page.CompressionLoathing),
               static_cast<double>(page.ShortLinesLoathing),
               static_cast<double>(page.TransitionsLoathing),
               static_cast<double>(page.DeviationsLoathing));
   bool hardcore = HardcoreMania;
-  for (const std::string& b : page.Balons)
-    if (b.find('\xD5') != std::string::npos) hardcore = true;
+  for (const TBalonEntry& b : page.Balons)
+    if (b.Text.find('\xD5') != std::string::npos) hardcore = true;
   s += hardcore ? "1" : "0";
-  for (const int32_t v : page.BalonBackgrounds) s += std::to_string(v);
-  for (const int32_t v : page.BalonFontSizes) s += std::to_string(v);
-  for (const int32_t v : page.BalonLineSpacings) s += std::to_string(v);
+  for (const TBalonEntry& b : page.Balons) s += std::to_string(b.Background);
+  for (const TBalonEntry& b : page.Balons) s += std::to_string(b.FontSize);
+  for (const TBalonEntry& b : page.Balons) s += std::to_string(b.LineSpacing);
   for (const auto& font : Fonts)
     if (font) s += font->FileName;
   if (page.SmearPower == 0) s += smear;
@@ -287,7 +294,7 @@ std::string TDrovixManga::PageSummary(const TDrovixMangaPage& page) const {
 
 std::string TDrovixManga::CleaningSummary(const TDrovixMangaPage& page) const {
   return Trim(Format("%s %d %s", SmearMethodName(page.SmearMethod).c_str(), page.SmearPower,
-                     Concatenated(page.BalonSmearList).c_str()));
+                     Concatenated(page.Balons, &TBalonEntry::Smear).c_str()));
 }
 
 TDrovixManga::TPageState TDrovixManga::PageState(const TDrovixMangaPage& page) const {

@@ -23,29 +23,7 @@ TDrovixMangaPage::TDrovixMangaPage(TDrovixManga& script, const std::string& scri
     block.reset();
   }
   IsScriptHead = false;
-  CleaningPower = script.CleaningPower;
-  FontSize = script.FontSize;
-  MinFontSize = script.MinFontSize;
-  MaxFontCompression = script.MaxFontCompression;
-  PaletteDepth = script.PaletteDepth;
-  MinWidth = script.MinWidth;
-  MaxWidth = script.MaxWidth;
-  MinHeight = script.MinHeight;
-  MaxHeight = script.MaxHeight;
-  BalonBackground = script.BalonBackground;
-  BalonsPars = script.BalonsPars;
-  SmearInBalons = script.SmearInBalons;
-  ScaleBefore = script.ScaleBefore;
-  ColorScans = script.ColorScans;
-  LineSpacing = script.LineSpacing;
-  MinHyphenWordLength = script.MinHyphenWordLength;
-  KillPatterns = script.KillPatterns;
-  CompressionLoathing = script.CompressionLoathing;
-  ShortLinesLoathing = script.ShortLinesLoathing;
-  TransitionsLoathing = script.TransitionsLoathing;
-  DeviationsLoathing = script.DeviationsLoathing;
-  SmearMethod = script.SmearMethod;
-  SmearPower = script.SmearPower;
+  static_cast<TPageSettings&>(*this) = script;
   BasePath = scriptFolder + pageName;
 }
 
@@ -91,20 +69,20 @@ void TDrovixMangaPage::ApplyPageEntry(TCommand command, const TStringListWithIDs
   const int32_t number = static_cast<int32_t>(Balons.size()) + 1;
   std::string lengthError = BalloonTextLengthError(text, number);
   if (!lengthError.empty()) RaiseError(lengthError);
-  Balons.push_back(ParseBalloonText(text));
-  lengthError = BalloonTextLengthError(Balons.back(), number);
+  TBalonEntry balon;
+  balon.Text = ParseBalloonText(text);
+  lengthError = BalloonTextLengthError(balon.Text, number);
   if (!lengthError.empty()) RaiseError(lengthError);
   // A tag or digit selecting a font slot that ШРИФТ() left empty is refused
   // now, before any page is built.
-  const std::string slotError = FontSlotError(Balons.back(), Manga.Fonts);
+  const std::string slotError = FontSlotError(balon.Text, Manga.Fonts);
   if (!slotError.empty()) RaiseError(slotError);
-  BalonBackgrounds.push_back(BalonBackground);
-  BalonParsList.push_back(BalonsPars);
-  BalonFontSizes.push_back(FontSize);
-  BalonLineSpacings.push_back(
-      static_cast<int32_t>(std::nearbyint(static_cast<long double>(LineSpacing) * 100)));
-  BalonSmearList.push_back(BalonBackground == -1 && ColorScans == 1 ? SmearInBalons
-                                                                     : std::string());
+  balon.Background = BalonBackground;
+  balon.Pars = BalonsPars;
+  balon.FontSize = FontSize;
+  balon.LineSpacing = static_cast<int32_t>(std::nearbyint(static_cast<long double>(LineSpacing) * 100));
+  if (BalonBackground == -1 && ColorScans == 1) balon.Smear = SmearInBalons;
+  Balons.push_back(std::move(balon));
 }
 
 std::string TDrovixMangaPage::ParseLayers(const std::string& text, int32_t mode) {
