@@ -8,22 +8,13 @@
 #include <vector>
 
 #include "drovix_graph/scan/TDrovixMangaScan.h"  // TSmear
+#include "drovix_parser/script/CommandTable.h"
 #include "drovix_parser/script/TBalonEntry.h"
 #include "drovix_parser/script/TPageSettings.h"
 #include "drovix_parser/script/TParserHelper.h"
 
 namespace drovix {
 
-enum TCommand : uint8_t {
-  CBEGIN, CEND, CNAMEPREFIX, CFONT, CFONTSIZE, CMINFONTSIZE, CMAXFONTCOMPRESSION, CSFX,
-  CCLEANINGPOWER, CTEXTURE, CPALETTEDEPTH, CDISABLEPNG, CMINWIDTH, CMAXWIDTH, CMINHEIGHT,
-  CMAXHEIGHT, CDONTSCALE, CSCALEBEFORE, CSCALEAFTER, CHARDCOREMANIA, CCOLOR, CBLACKANDWHITE,
-  CSTDBALONS, CSTDNEGABALONS, CBALONSBGR, CTRANSPARENTBALONSBGR, CBALONSPARS, CLINESPACING,
-  CDISABLEAUTOHYPENS, CAUTOHYPENS, CCOMPRESSIONLOATHING, CSHORTLINESLOATHING,
-  CTRANSITIONSLOATHING, CDEVIATIONSLOATHING, CSMEARMETOD, CSMEARPOWER, CSMEARINBALONS,
-  CDONTSMEARINBALONS, CDRAFT, CKILLPATTERNS, CDONTKILLPATTERNS, CRELIZ, CALTBALON, CBALON,
-  NOTACOMMAND
-};
 
 // The settings record (TPageSettings) and the page entries, changed by the
 // commands of the script head or of one page.
@@ -104,11 +95,16 @@ class TParamsContainer : public TParserHelper, public TPageSettings {
   void ReadFontList(const std::string& text);
   // ТЕКСТУРА(): checks identifier and value and hands them to DefineTexture.
   void ReadTextureDefinition(const std::string& text);
+  // Raises when the command may not stand here; marks a page's once-only
+  // command as used.
+  void CheckPlace(TCommand command);
+  // The commands whose value the table does not describe.
+  void ApplyOwnCommand(TCommand command, const TStringListWithIDs& block, const std::string& text);
+  // After a size limit changed: the minimum may not exceed the maximum.
+  void CheckSizeLimits(TCommand command) const;
   [[noreturn]] void RaiseQualityConflict() const;
 };
 
-// Script keyword of a command ("" for CBALON and NOTACOMMAND).
-const std::string& CommandKeyword(TCommand command);
 // Script name of a text-removal method ("" for SDRAFT, SPICKY, SSELECTIVE).
 const std::string& SmearMethodName(TSmear method);
 // Texture identifier form: upper-cased, every run of blanks, '_', CR and LF
