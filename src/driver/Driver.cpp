@@ -16,6 +16,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Interrupt.h"
 #include "drovix_graph/raster/png/PngSupport.h"
+#include "drovix_parser/build/MangaRun.h"
 #include "drovix_parser/script/TDrovixManga.h"
 
 namespace drovix {
@@ -135,7 +136,7 @@ int RunDriver(int argc, char** argv) {
   bool markupProblems = false;
   try {
     auto manga = std::make_unique<TDrovixManga>(args[0], BuildOptionsOf(args));
-    manga->Run();
+    RunManga(*manga);
     markupProblems = manga->PreviewProblemPages > 0;
     manga.reset();  // writes the build record
   } catch (const EInterrupted& e) {

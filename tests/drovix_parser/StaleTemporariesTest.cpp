@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include "drovix_parser/build/StaleTemporaries.h"
-#include "drovix_parser/record/TBuildRecord.h"
 #include "drovix_parser/build/TPageScheduler.h"
+#include "drovix_parser/record/TBuildRecord.h"
 
 namespace drovix {
 namespace {

@@ -11,6 +11,7 @@
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_graph/scan/TMarkupPicture.h"
 #include "drovix_graph/typeset/TBalon.h"
+#include "drovix_parser/build/TPageRecord.h"
 #include "drovix_parser/script/ScriptPaths.h"
 #include "drovix_parser/script/TDrovixManga.h"
 #include "drovix_parser/script/TDrovixMangaPage.h"
@@ -198,7 +199,7 @@ std::vector<std::string> PreviewPage(TDrovixManga& manga, TDrovixMangaPage& page
 
   for (const std::string& problem : problems) picture.AddNote(problem);
   ConsoleWrite(Ru(".записываю превью"));
-  picture.Save(manga.OutputBase(page) + ".markup", manga.Fonts[0].get());
+  picture.Save(TPageRecord(manga, page).OutputBase() + ".markup", manga.Fonts[0].get());
   return problems;
 }
 

@@ -17,6 +17,7 @@
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
+#include "drovix_parser/build/TPageRecord.h"
 #include "drovix_parser/script/ScriptPaths.h"
 #include "drovix_parser/script/TDrovixManga.h"
 #include "drovix_parser/script/TDrovixMangaPage.h"
@@ -24,13 +25,6 @@
 
 namespace drovix {
 namespace {
-
-// The part of the balloons' cleaning lists that matters: CR and LF dropped.
-bool HasBalloonCleaning(const TDrovixMangaPage& page) {
-  for (const TBalonEntry& b : page.Balons)
-    if (!RemoveChars(b.Smear, "\r\n").empty()) return true;
-  return false;
-}
 
 // A name in the output folder that no page uses: ".<page>.<pid>.part".
 std::string TemporaryBase(const std::string& outBase) {
@@ -57,12 +51,12 @@ void Publish(const std::string& temporary, const std::string& target) {
 }
 
 void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
-  const std::string outBase = manga.OutputBase(page);
-  const TDrovixManga::TPageState state = manga.PageState(page, record);
-  const std::string& section = page.BasePath;
+  const TPageRecord entry(manga, page);
+  const std::string outBase = entry.OutputBase();
+  const TPageRecord::TState state = entry.State(record);
 
   bool build = false;
-  if (!state.Fresh || state.CleaningChanged) {
+  if (TPageRecord::MustLoad(state)) {
     ConsoleWrite(Ru("  гружу..."));
     if (page.ColorScans == 1)
       page.Scan = TDrovixGraph::CreateFromFile<TDrovixColorMangaScan>(page.BasePath);
@@ -71,7 +65,7 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
     ConsoleWriteRaw("...");
     CheckForStop();
     build = true;
-    if (state.Fresh && !page.Scan->HasTransparency() && !HasBalloonCleaning(page)) {
+    if (!entry.MustBuild(state, *page.Scan)) {
       ConsoleWriteLine(Ru("НЕФИГ ДЕЛАТЬ."));
       build = false;
     }
@@ -144,15 +138,13 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
       Publish(temporary + ".png", outBase + ".png");
     }
 
-    record.WriteString(section, "Summary", manga.PageSummary(page));
-    record.WriteString(section, "Output file age", manga.OutputAge(page));
-    record.WriteInteger(section, "Quality", manga.Quality);
+    entry.RecordBuild(record);
     ConsoleWriteLine("...OK.");
   } else {
     ConsoleWriteLine(Ru("  НЕФИГ ДЕЛАТЬ."));
   }
 
-  if (manga.Quality != -1) record.WriteString(section, "SmartSmear summary", manga.CleaningSummary(page));
+  entry.RecordCleaning(record);
 }
 
 }  // namespace

@@ -11,14 +11,15 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Interrupt.h"
-#include "driver/TCoreLease.h"
 #include "driver/TConsoleChannel.h"
+#include "driver/TCoreLease.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_parser/build/PageBuilder.h"
-#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/build/TPageRecord.h"
 #include "drovix_parser/record/TBuildRecord.h"
+#include "drovix_parser/script/ScriptPaths.h"
 #include "drovix_parser/script/TDrovixManga.h"
 #include "drovix_parser/script/TDrovixMangaPage.h"
 #include "drovix_parser/script/TextHelpers.h"
@@ -194,8 +195,7 @@ void TPageScheduler::Run() {
     auto job = std::make_unique<TJob>();
     job->page = page.get();
     job->section = page->BasePath;
-    const std::string outBase = manga_.OutputBase(*page);
-    job->outputs = {outBase + ".png", ChangeFileExt(outBase, ".bmp")};
+    job->outputs = TPageRecord(manga_, *page).OutputFiles();
     if (memoryCapped_) {
       int64_t w = 0, h = 0;
       ScanSize(page->BasePath, w, h);

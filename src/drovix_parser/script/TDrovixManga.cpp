@@ -8,34 +8,15 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
-#include "driver/Interrupt.h"
-#include "drovix_graph/raster/FileAge.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/png/PngSupport.h"
-#include "drovix_parser/build/MarkupPreview.h"
-#include "drovix_parser/build/PageBuilder.h"
 #include "drovix_parser/script/ScriptEncoding.h"
 #include "drovix_parser/script/ScriptPaths.h"
-#include "drovix_parser/build/StaleTemporaries.h"
 #include "drovix_parser/script/TDrovixMangaPage.h"
-#include "drovix_parser/build/TPageScheduler.h"
 #include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {
-
-std::string Concatenated(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const std::string& line : lines) s += line;
-  return s;
-}
-
-// One field of every balloon, one after another.
-std::string Concatenated(const std::vector<TBalonEntry>& balons, std::string TBalonEntry::*field) {
-  std::string s;
-  for (const TBalonEntry& b : balons) s += b.*field;
-  return s;
-}
 
 // The message for a script folder that is also the output folder.
 std::string SameFoldersMessage() {
@@ -88,20 +69,6 @@ TDrovixManga::~TDrovixManga() {
   for (auto& page : Pages) FreeQuietly(page);
   for (auto& font : Fonts) FreeQuietly(font);
   FreeQuietly(BuildRecord);
-}
-
-void TDrovixManga::Run() {
-  const TInterruptGuard stopSignals;
-  ConsoleWrite(Ru("\n\r\n\rПРОВЕРЯЮ ") + UpperCaseCyr(ExtractFileNamePart(ScriptFileName)) + " ..");
-  CheckPass();
-  CheckForStop();
-  LoadFonts();
-  CheckForStop();
-  if (Preview) {
-    PreviewProblemPages = PreviewPages(*this);
-    return;  // the record is not written
-  }
-  BuildPages();
 }
 
 void TDrovixManga::ReadOutputFolder() {
@@ -191,12 +158,6 @@ void TDrovixManga::LoadFonts() {
   ConsoleWriteLine("OK.\n\r");
 }
 
-void TDrovixManga::BuildPages() {
-  ConsoleWriteLine(Ru("\n\rСОБИРАЮ МАНГУ...\n\r"));
-  RemoveStaleTemporaries(*this);
-  TPageScheduler(*this, ParallelPages).Run();
-}
-
 void TDrovixManga::SaveBuildRecord() {
   if (BuildRecord) BuildRecord->Save();
 }
@@ -239,80 +200,6 @@ void TDrovixManga::DefineTexture(const std::string& id, const std::string& value
     }
   TextureIds.push_back(id);
   TextureValues.push_back(value);
-}
-
-// --- Build record ---
-
-std::string TDrovixManga::OutputBase(const TDrovixMangaPage& page) const {
-  return OutputFolder + ExtractFileNamePart(page.BasePath);
-}
-
-std::string TDrovixManga::OutputAge(const TDrovixMangaPage& page) const {
-  // The ages of the very files BuildPage writes. For a page name with a dot
-  // ("p12.5") these are "p12.5.png" and "p12.bmp".
-  const std::string base = OutputBase(page);
-  const uint32_t sum = static_cast<uint32_t>(FileAge(base + ".png")) +
-                       static_cast<uint32_t>(FileAge(ChangeFileExt(base, ".bmp")));
-  return std::to_string(static_cast<int32_t>(sum));
-}
-
-std::string TDrovixManga::InputAge(const TDrovixMangaPage& page) const {
-  // The scan is read from BasePath + ".png" / ".tga", a dot in the page name
-  // included, and its companions from BasePath + "_".
-  return InputFilesAge(page.BasePath);
-}
-
-std::string TDrovixManga::PageSummary(const TDrovixMangaPage& page) const {
-  std::string s = InputAge(page);
-  s += Format("%s%d%d%d%d%d%d%d%d%d", page.NamePrefix.c_str(), page.CleaningPower, page.PaletteDepth,
-              page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight, page.ScaleBefore,
-              page.ColorScans, page.KillPatterns);
-  s += RemoveChars(Concatenated(page.Sounds), "\r\n");
-  const std::string smear = Concatenated(page.Balons, &TBalonEntry::Smear);
-  s += smear;
-  if (page.Balons.empty()) return s;
-
-  s += Concatenated(page.Balons, &TBalonEntry::Text);
-  s += Concatenated(page.Balons, &TBalonEntry::Pars);
-  s += Format("%d%d%d%d%f%f%f%f", page.MinHyphenWordLength, page.FontSize, page.MinFontSize,
-              page.MaxFontCompression, static_cast<double>(page.CompressionLoathing),
-              static_cast<double>(page.ShortLinesLoathing),
-              static_cast<double>(page.TransitionsLoathing),
-              static_cast<double>(page.DeviationsLoathing));
-  bool hardcore = HardcoreMania;
-  for (const TBalonEntry& b : page.Balons)
-    if (b.Text.find('\xD5') != std::string::npos) hardcore = true;
-  s += hardcore ? "1" : "0";
-  for (const TBalonEntry& b : page.Balons) s += std::to_string(b.Background);
-  for (const TBalonEntry& b : page.Balons) s += std::to_string(b.FontSize);
-  for (const TBalonEntry& b : page.Balons) s += std::to_string(b.LineSpacing);
-  for (const auto& font : Fonts)
-    if (font) s += font->FileName;
-  if (page.SmearPower == 0) s += smear;
-  return s;
-}
-
-std::string TDrovixManga::CleaningSummary(const TDrovixMangaPage& page) const {
-  return Trim(Format("%s %d %s", SmearMethodName(page.SmearMethod).c_str(), page.SmearPower,
-                     Concatenated(page.Balons, &TBalonEntry::Smear).c_str()));
-}
-
-TDrovixManga::TPageState TDrovixManga::PageState(const TDrovixMangaPage& page) const {
-  if (!BuildRecord) return TPageState{};
-  return PageState(page, *BuildRecord);
-}
-
-TDrovixManga::TPageState TDrovixManga::PageState(const TDrovixMangaPage& page,
-                                                 const TBuildRecord& record) const {
-  TPageState state;
-  const std::string& section = page.BasePath;
-  state.Fresh = record.ReadString(section, "Output file age", std::string()) == OutputAge(page) &&
-                record.ReadString(section, "Summary", std::string()) == PageSummary(page) &&
-                record.ReadInteger(section, "Quality", -1) >= Quality;
-  state.CleaningChanged =
-      Quality != -1 &&
-      record.ReadString(section, "SmartSmear summary", std::string()) != CleaningSummary(page);
-  return state;
 }
 
 }  // namespace drovix

@@ -27,13 +27,13 @@ class TDrovixManga : public TParamsContainer {
   // file or a script saved as UTF-8 that holds a character without a
   // Windows-1251 code.
   explicit TDrovixManga(const std::string& fileName, const TBuildOptions& options = {});
-  // Writes nothing: Run has written the build record as it went.
+  // Writes nothing: the run has written the build record as it went.
   ~TDrovixManga() override;
   TDrovixManga(const TDrovixManga&) = delete;
   TDrovixManga& operator=(const TDrovixManga&) = delete;
 
   std::string ScriptFolder;    // absolute, ending in '/'
-  std::string OutputFolder;    // absolute, ending in '/' (set by Run)
+  std::string OutputFolder;    // absolute, ending in '/' (set by CheckPass)
   std::string ScriptFileName;  // as given on the command line
   std::vector<std::string> TextureIds;     // normalized identifiers
   std::vector<std::string> TextureValues;  // picture base name or "%" brightness
@@ -44,7 +44,7 @@ class TDrovixManga : public TParamsContainer {
   // Page descriptions in script order; each is freed right after its build.
   std::vector<std::unique_ptr<TDrovixMangaPage>> Pages;
   int32_t Quality = 0;  // -1 draft, 0 normal, 1 release
-  // Key -p: Run writes a markup preview of every page instead of building.
+  // Key -p: the run writes a markup preview of every page instead of building.
   bool Preview = false;
   // After a preview run: how many pages had a problem in their markup.
   int32_t PreviewProblemPages = 0;
@@ -53,18 +53,13 @@ class TDrovixManga : public TParamsContainer {
   // has cores, while their working planes fit in the available memory.
   int32_t ParallelPages = 0;
 
-  // Check pass over the whole script, then the fonts, then every page
-  // (TPageScheduler.h). The build record is written after every page whose
-  // entry changed and once more at the end; a record that cannot be written
-  // raises at the end of the run, after every page has been built.
-  // Raises EInterrupted after Ctrl-C or SIGTERM, the record of the pages
-  // finished so far written. With Preview, writes the markup previews
-  // instead (PreviewPages) and leaves the build record alone.
-  void Run();
-  // The first step of Run alone: reads the whole script up to КОНЕЦ(),
-  // applies the head commands and parses every page description into Pages.
-  // Raises EDrovixError at the first script error. Nothing is built.
+  // The first step of a run (RunManga): reads the whole script up to
+  // КОНЕЦ(), applies the head commands and parses every page description
+  // into Pages. Raises EDrovixError at the first script error. Nothing is
+  // built.
   void CheckPass();
+  // The second step: reads every font sheet (or face) ШРИФТ() named.
+  void LoadFonts();
 
   std::string ParseLayers(const std::string& text, int32_t mode) override;
   std::string ParseSoundOrTextLayers(const std::string& text, bool isSound) override;
@@ -74,28 +69,6 @@ class TDrovixManga : public TParamsContainer {
   // The value of the texture whose identifier equals the normalized text,
   // else the text itself.
   std::string ResolveTexture(const std::string& text) override;
-
-  // --- The build record of one page (section = the page's BasePath). ---
-  // Where the page is written: OutputFolder + file-name part of BasePath
-  // (".png" appended, or the extension replaced by ".bmp").
-  std::string OutputBase(const TDrovixMangaPage& page) const;
-  // Sum of the ages of both possible output files, decimal.
-  std::string OutputAge(const TDrovixMangaPage& page) const;
-  // Sum of the ages of the scan and its '_' companions, decimal.
-  std::string InputAge(const TDrovixMangaPage& page) const;
-  // "Summary": everything the finished page is made from.
-  std::string PageSummary(const TDrovixMangaPage& page) const;
-  // "SmartSmear summary": the text-removal settings of the page.
-  std::string CleaningSummary(const TDrovixMangaPage& page) const;
-
-  struct TPageState {
-    bool Fresh = false;            // output, inputs, settings and quality unchanged
-    bool CleaningChanged = false;  // text-removal settings changed (not in drafts)
-  };
-  // The up-to-date test against the stored record.
-  TPageState PageState(const TDrovixMangaPage& page) const;
-  // The same against record, which holds the page's section.
-  TPageState PageState(const TDrovixMangaPage& page, const TBuildRecord& record) const;
 
   // Writes the build record file (temporary file + rename). Raises on failure.
   void SaveBuildRecord();
@@ -110,9 +83,6 @@ class TDrovixManga : public TParamsContainer {
 
  private:
   void ReadOutputFolder();
-  void LoadFonts();
-  void BuildPages();
-
 };
 
 }  // namespace drovix

@@ -7,10 +7,10 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/typeset/ParseText.h"
 #include "drovix_parser/script/ScriptPaths.h"
 #include "drovix_parser/script/TDrovixManga.h"
 #include "drovix_parser/script/TextHelpers.h"
-#include "drovix_graph/typeset/ParseText.h"
 
 namespace drovix {
 
