@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     drovix::TDrovixManga manga(folder + "f.manga");
     manga.CheckPass();
-    // What Run does after its check pass, but with the font sheet loaded once
+    // What RunManga does after its check pass, but with the font sheet loaded once
     // per process: loading it is most of the time of a tiny page. The
     // script's own (unloaded) fonts are put back before it is destroyed.
     struct TFontLoan {
