@@ -36,8 +36,8 @@
 #include "driver/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
 #include "program/GoldenSet.h"
 #include "smear_page.h"
 
@@ -303,17 +303,9 @@ std::vector<TStage> BuildInStages(const std::string& folder, int32_t quality, bo
   stage("balloons (12)", [&] {
     for (size_t i = 0; i < page.Balons.size(); ++i) {
       scan.FindNextBalloon();
-      const TTypesetSettings settings{.DeviationLoathing = page.DeviationsLoathing,
-                                      .TransitionLoathing = page.TransitionsLoathing,
-                                      .ShortLineLoathing = page.ShortLinesLoathing,
-                                      .CompressionLoathing = page.CompressionLoathing,
-                                      .LineSpacing = static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
-                                      .MinHyphenLength = page.MinHyphenWordLength,
-                                      .MaxCompression = page.MaxFontCompression,
-                                      .MinFontSize = page.MinFontSize,
-                                      .FontSize = page.BalonFontSizes[i]};
-      scan.TypesetBalloon(page.Balons[i], manga->Fonts, page.BalonSmearList[i], settings, page.BalonParsList[i],
-                          page.BalonBackgrounds[i], manga->HardcoreMania);
+      const TBalonEntry& b = page.Balons[i];
+      scan.TypesetBalloon(b.Text, manga->Fonts, b.Smear, TypesetSettingsFor(page, b), b.Pars,
+                          b.Background, manga->HardcoreMania);
     }
   });
   stage(quality == 1 ? "scale after (to final size)" : "scale after (none at 1)",

@@ -25,10 +25,10 @@
 #include "driver/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "drovix_parser/PageBuilder.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TParamsContainer.h"
+#include "drovix_parser/build/PageBuilder.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/script/TParamsContainer.h"
 
 namespace {
 
@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     drovix::TDrovixManga manga(folder + "f.manga");
     manga.CheckPass();
-    // What Run does after its check pass, but with the font sheet loaded once
+    // What RunManga does after its check pass, but with the font sheet loaded once
     // per process: loading it is most of the time of a tiny page. The
     // script's own (unloaded) fonts are put back before it is destroyed.
     struct TFontLoan {
@@ -169,7 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } loan{manga.Fonts};
     for (size_t i = 0; i < 3; ++i) std::swap(manga.Fonts[i], Fonts()[i]);
     for (auto& page : manga.Pages) {
-      drovix::BuildPage(manga, *page);
+      drovix::BuildPage(manga, *page, *manga.BuildRecord);
       page.reset();
     }
     manga.SaveBuildRecord();

@@ -19,7 +19,7 @@
 
 #include "FuzzUtil.h"
 #include "driver/Error.h"
-#include "drovix_parser/TBuildRecord.h"
+#include "drovix_parser/record/TBuildRecord.h"
 
 namespace {
 

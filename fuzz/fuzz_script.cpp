@@ -14,7 +14,7 @@
 #include <string>
 
 #include "driver/Error.h"
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <string>
 
 #include "driver/Error.h"
-#include "drovix_parser/ScriptEncoding.h"
-#include "drovix_parser/TParamsContainer.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/ScriptEncoding.h"
+#include "drovix_parser/script/TParamsContainer.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace {
 
@@ -32,7 +32,10 @@ class FuzzParams : public TParamsContainer {
   void DefineTexture(const std::string&, const std::string&) override {}
   void SetHardcoreMania() override {}
   void ApplyPageEntry(TCommand command, const TStringListWithIDs& block) override {
-    (command == CBALON ? Balons : Sounds).push_back(block.AsOneLine());
+    if (command == CBALON)
+      Balons.emplace_back().Text = block.AsOneLine();
+    else
+      Sounds.push_back(block.AsOneLine());
   }
 
  private:

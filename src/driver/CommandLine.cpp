@@ -1,14 +1,7 @@
 #include "driver/CommandLine.h"
 
-#include <utility>
-
 namespace drovix {
 namespace {
-
-std::vector<std::string>& Args() {
-  static std::vector<std::string> args;
-  return args;
-}
 
 std::string UpperAscii(std::string s) {
   for (auto& c : s)
@@ -18,20 +11,17 @@ std::string UpperAscii(std::string s) {
 
 }  // namespace
 
-void SetCommandLine(std::vector<std::string> args) { Args() = std::move(args); }
-const std::vector<std::string>& CommandLine() { return Args(); }
-
-bool HasCommandLineKey(const std::string& key) {
+bool HasCommandLineKey(const std::vector<std::string>& args, const std::string& key) {
   const std::string k = UpperAscii(key);
-  for (const auto& a : Args())
+  for (const auto& a : args)
     if (UpperAscii(a) == k) return true;
   return false;
 }
 
-int32_t ParallelPagesKey() {
+int32_t ParallelPagesKey(const std::vector<std::string>& args) {
   int32_t pages = 0;
-  for (size_t k = 0; k < Args().size(); ++k) {
-    const std::string u = UpperAscii(Args()[k]);
+  for (size_t k = 0; k < args.size(); ++k) {
+    const std::string u = UpperAscii(args[k]);
     if (!u.starts_with("-J")) continue;
     if (u.size() == 2) {
       pages = 0;

@@ -16,7 +16,8 @@
 #include "driver/Cp1251.h"
 #include "driver/Interrupt.h"
 #include "drovix_graph/raster/png/PngSupport.h"
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/build/MangaRun.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 namespace drovix {
 namespace {
@@ -107,12 +108,26 @@ std::string PickRandomPhrase(const std::string& list) {
   return pieces[pick(random)];
 }
 
+namespace {
+
+// The options of the build as the keys give them.
+TBuildOptions BuildOptionsOf(const std::vector<std::string>& args) {
+  TBuildOptions options;
+  options.Draft = HasCommandLineKey(args, "-d");
+  options.Release = HasCommandLineKey(args, "-r");
+  options.Preview = HasCommandLineKey(args, "-p");
+  options.ParallelPages = ParallelPagesKey(args);
+  return options;
+}
+
+}  // namespace
+
 int RunDriver(int argc, char** argv) {
-  SetCommandLine(std::vector<std::string>(argv + 1, argv + argc));
-  if (HasCommandLineKey("-x")) DisablePng();
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (HasCommandLineKey(args, "-x")) DisablePng();
 
   WriteBanner();
-  if (CommandLine().empty()) {
+  if (args.empty()) {
     WriteUsage();
     WaitForEnter();
     return 0;
@@ -120,8 +135,8 @@ int RunDriver(int argc, char** argv) {
 
   bool markupProblems = false;
   try {
-    auto manga = std::make_unique<TDrovixManga>(CommandLine()[0]);
-    manga->Run();
+    auto manga = std::make_unique<TDrovixManga>(args[0], BuildOptionsOf(args));
+    RunManga(*manga);
     markupProblems = manga->PreviewProblemPages > 0;
     manga.reset();  // writes the build record
   } catch (const EInterrupted& e) {
@@ -134,7 +149,7 @@ int RunDriver(int argc, char** argv) {
     return ReportCrash(Ru("Программа рухнула, а почему - не говорит, падла."));
   }
 
-  if (HasCommandLineKey("-w")) {
+  if (HasCommandLineKey(args, "-w")) {
     ConsoleWriteLine("\n\r\n\r\n\r");
     ConsoleWriteLine(Ru("РАБОТА УСПЕШНО ВЫПОЛНЕНА! :)\n\r"));
     ConsoleWriteLine(Ru("Жми ENTER шоб закрыть."));

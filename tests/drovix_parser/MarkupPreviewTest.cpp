@@ -3,7 +3,7 @@
 #include <string>
 
 #include "driver/Cp1251.h"
-#include "drovix_parser/MarkupPreview.h"
+#include "drovix_parser/build/MarkupPreview.h"
 
 namespace drovix {
 namespace {

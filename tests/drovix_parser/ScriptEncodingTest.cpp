@@ -1,4 +1,4 @@
-#include "drovix_parser/ScriptEncoding.h"
+#include "drovix_parser/script/ScriptEncoding.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "MangaTestUtil.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 namespace drovix {
 namespace {

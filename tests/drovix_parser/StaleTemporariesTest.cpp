@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "drovix_parser/StaleTemporaries.h"
-#include "drovix_parser/TBuildRecord.h"
-#include "drovix_parser/TPageScheduler.h"
+#include "drovix_parser/build/StaleTemporaries.h"
+#include "drovix_parser/build/TPageScheduler.h"
+#include "drovix_parser/record/TBuildRecord.h"
 
 namespace drovix {
 namespace {

@@ -1,7 +1,8 @@
-#include "drovix_parser/TBuildRecord.h"
+#include "drovix_parser/record/TBuildRecord.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -83,7 +84,10 @@ TEST(BuildRecord, QualityThatIsNoIntegerReadsAsDefault) {
     const char* value;
     int32_t expected;
   } cases[] = {{"1", 1},   {" -1 ", -1}, {"", -5},          {"x", -5},
-               {"1x", -5}, {"0x10", -5}, {"99999999999", -5}, {"2147483647", 2147483647}};
+               {"1x", -5}, {"0x10", -5}, {"99999999999", -5}, {"2147483647", 2147483647},
+               // Other white space may lead, not follow; one sign only.
+               {"\v\f+3", 3}, {"3\v", -5}, {"+-3", -5}, {"--3", -5}, {"-2147483648", INT32_MIN},
+               {"-2147483649", -5}};
   for (const auto& c : cases) {
     TBuildRecord record("unused.ini");
     record.LoadFromText(std::string("[s]\nQuality=") + c.value + "\n");

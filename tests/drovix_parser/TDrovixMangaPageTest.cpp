@@ -1,4 +1,4 @@
-#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 #include "MangaTestUtil.h"
 #include "driver/Cp1251.h"
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 namespace drovix {
 namespace {
@@ -16,6 +16,14 @@ namespace {
 using testing::MessageOf;
 using testing::TempFolder;
 using testing::WriteBytes;
+
+// One field of every balloon of a page, in script order.
+template <class T>
+std::vector<T> Each(const std::vector<TBalonEntry>& balons, T TBalonEntry::*field) {
+  std::vector<T> values;
+  for (const TBalonEntry& b : balons) values.push_back(b.*field);
+  return values;
+}
 
 // A script object over a minimal script, with a colour texture and a
 // picture texture defined, for pages made directly from their lines.
@@ -73,26 +81,28 @@ TEST_F(PageTest, SoundsAndBalloonsWithTheSettingsOfTheirMoment) {
                     "СВОЙСТВА_ТЕКСТА((%0,0,0.7)(%255,3,1))", "МЕЖСТРОЧНЫЙ_ИНТЕРВАЛ(0.875)", "()"});
   page->Parse();
   EXPECT_EQ(page->Sounds, std::vector<std::string>{"%0,0,0.7,"});
-  EXPECT_EQ(page->Balons, (std::vector<std::string>{Ru("Привет, \"друг\"!%А"), Ru("Раз%Адва%А"), ""}));
-  EXPECT_EQ(page->BalonFontSizes, (std::vector<int32_t>{17, 20, 20}));
-  EXPECT_EQ(page->BalonBackgrounds, (std::vector<int32_t>{255, 33488896, 33488896}));
+  EXPECT_EQ(Each(page->Balons, &TBalonEntry::Text),
+            (std::vector<std::string>{Ru("Привет, \"друг\"!%А"), Ru("Раз%Адва%А"), ""}));
+  EXPECT_EQ(Each(page->Balons, &TBalonEntry::FontSize), (std::vector<int32_t>{17, 20, 20}));
+  EXPECT_EQ(Each(page->Balons, &TBalonEntry::Background), (std::vector<int32_t>{255, 33488896, 33488896}));
   // LineSpacing x 100 rounded half to even: 1.33 -> 133, 62.5 -> 62, 87.5 -> 88.
-  EXPECT_EQ(page->BalonLineSpacings, (std::vector<int32_t>{133, 62, 88}));
-  EXPECT_EQ(page->BalonParsList,
+  EXPECT_EQ(Each(page->Balons, &TBalonEntry::LineSpacing), (std::vector<int32_t>{133, 62, 88}));
+  EXPECT_EQ(Each(page->Balons, &TBalonEntry::Pars),
             (std::vector<std::string>{"%0,0,0.7", "%0,0,0.7", "%0,0,0.7,%255,3,1,"}));
-  EXPECT_EQ(page->BalonSmearList, (std::vector<std::string>{"", "", ""}));
+  EXPECT_EQ(Each(page->Balons, &TBalonEntry::Smear), (std::vector<std::string>{"", "", ""}));
 }
 
 TEST_F(PageTest, BalloonCleaningOnlyForTransparentBalloonsOfColourPages) {
   auto colour = Page({"ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%255)(серый,10,0))", "(a)",
                       "ПРОЗРАЧНЫЕ_БАЛОНЫ()", "(b)", "НЕ_ЗАМАЗЫВАТЬ_В_БАЛОНАХ()", "(c)"});
   colour->Parse();
-  EXPECT_EQ(colour->BalonSmearList, (std::vector<std::string>{"", "255,40,2,160,10,0,", ""}));
-  EXPECT_EQ(colour->BalonBackgrounds, (std::vector<int32_t>{255, -1, -1}));
+  EXPECT_EQ(Each(colour->Balons, &TBalonEntry::Smear),
+            (std::vector<std::string>{"", "255,40,2,160,10,0,", ""}));
+  EXPECT_EQ(Each(colour->Balons, &TBalonEntry::Background), (std::vector<int32_t>{255, -1, -1}));
 
   auto grey = Page({"ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%255))", "ПРОЗРАЧНЫЕ_БАЛОНЫ()", "(b)"});
   grey->Parse();
-  EXPECT_EQ(grey->BalonSmearList, std::vector<std::string>{""});
+  EXPECT_EQ(Each(grey->Balons, &TBalonEntry::Smear), std::vector<std::string>{""});
   EXPECT_EQ(grey->SmearInBalons, "255,40,2,");
 }
 
@@ -196,7 +206,7 @@ TEST_F(PageTest, BalloonTextTags) {
     std::string expected = Ru(c.expected);
     for (size_t at; (at = expected.find("{}")) != std::string::npos;) expected.replace(at, 2, folder);
     ASSERT_EQ(page->Balons.size(), 1u) << c.line;
-    EXPECT_EQ(page->Balons[0], expected) << c.line;
+    EXPECT_EQ(page->Balons[0].Text, expected) << c.line;
   }
 }
 

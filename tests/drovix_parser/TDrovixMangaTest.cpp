@@ -1,4 +1,4 @@
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "MangaTestUtil.h"
-#include "driver/CommandLine.h"
 #include "driver/Cp1251.h"
 #include "drovix_graph/raster/FileAge.h"
-#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/build/TPageRecord.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
 
 namespace drovix {
 namespace {
@@ -19,13 +19,6 @@ namespace {
 using testing::MessageOf;
 using testing::TempFolder;
 using testing::WriteBytes;
-
-// Sets the command line for one test and restores an empty one after it.
-class CommandLineGuard {
- public:
-  explicit CommandLineGuard(std::vector<std::string> args) { SetCommandLine(std::move(args)); }
-  ~CommandLineGuard() { SetCommandLine({}); }
-};
 
 TEST(MangaScript, ConstructionFindsTheScript) {
   TempFolder dir;
@@ -66,19 +59,19 @@ TEST(MangaScript, ConstructionFindsTheScript) {
   EXPECT_EQ(folder, dir.Path() + "./a/");
 }
 
-TEST(MangaScript, KeysSetQuality) {
+TEST(MangaScript, OptionsSetQuality) {
   TempFolder dir;
   WriteBytes(dir.Path() + "t.manga", "x\n");
   static const struct {
-    std::vector<std::string> keys;
+    bool draft, release;
     int32_t quality;
     int32_t smearPower;
-  } cases[] = {{{}, 0, 25}, {{"-r"}, 1, 25}, {{"-D"}, -1, 0}, {{"-r", "-d"}, -1, 0}};
+  } cases[] = {{false, false, 0, 25}, {false, true, 1, 25}, {true, false, -1, 0}, {true, true, -1, 0}};
   for (const auto& c : cases) {
-    std::vector<std::string> args{"t"};
-    args.insert(args.end(), c.keys.begin(), c.keys.end());
-    CommandLineGuard guard(args);
-    TDrovixManga m(dir.Path() + "t");
+    TBuildOptions options;
+    options.Draft = c.draft;
+    options.Release = c.release;
+    TDrovixManga m(dir.Path() + "t", options);
     EXPECT_EQ(m.Quality, c.quality);
     EXPECT_EQ(m.SmearPower, c.smearPower);
   }
@@ -126,34 +119,34 @@ TEST_F(RecordTest, SummaryAndCleaningFingerprints) {
   manga_->SmearMethod = SCIRCULAR;
 
   auto bare = Page({"ДАВИТЬ_ЗЕРНО(3)", "ЗВУК((%0,0,0.7))", "ЗВУК((%1))"});
-  EXPECT_EQ(manga_->PageSummary(*bare), InputFilesAge(bare->BasePath) +
+  EXPECT_EQ(TPageRecord(*manga_, *bare).Summary(), InputFilesAge(bare->BasePath) +
                                             "0420020021474836472147483647003%0,0,0.7,%1,0,0.7,");
-  EXPECT_EQ(manga_->CleaningSummary(*bare), Ru("КРУЖАВЧИКАМИ 25"));
+  EXPECT_EQ(TPageRecord(*manga_, *bare).CleaningSummary(), Ru("КРУЖАВЧИКАМИ 25"));
 
   auto full = Page({"ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))", "ПРОЗРАЧНЫЕ_БАЛОНЫ()",
                     "(Ха)", "ФОН_БАЛОНОВ(%7)", "РАЗМЕР_ШРИФТА(20)", "(b)"});
-  EXPECT_EQ(manga_->PageSummary(*full),
+  EXPECT_EQ(TPageRecord(*manga_, *full).Summary(),
             InputFilesAge(full->BasePath) + "0420020021474836472147483647010" + "5,40,2," +
                 Ru("Ха%Аb%А") + "%0,0,0.7%0,0,0.7" + "720833" + "1.001.001.001.00" + "1" +
                 "-17" + "1720" + "133133" + "/f/normal/f/italic");
-  EXPECT_EQ(manga_->CleaningSummary(*full), Ru("КРУЖАВЧИКАМИ 25 5,40,2,"));
+  EXPECT_EQ(TPageRecord(*manga_, *full).CleaningSummary(), Ru("КРУЖАВЧИКАМИ 25 5,40,2,"));
 
   auto patterned = Page({"МЕТОД_ЗАМАЗКИ(узорная)", "ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))",
                          "ПРОЗРАЧНЫЕ_БАЛОНЫ()", "(x)"});
-  EXPECT_EQ(manga_->CleaningSummary(*patterned), Ru("УЗОРНАЯ 25 5,40,2,"));
+  EXPECT_EQ(TPageRecord(*manga_, *patterned).CleaningSummary(), Ru("УЗОРНАЯ 25 5,40,2,"));
 
   manga_->SmearMethod = SDRAFT;
   manga_->SmearPower = 0;
   auto draft = Page({"ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))", "ПРОЗРАЧНЫЕ_БАЛОНЫ()", "(x)"});
-  const std::string summary = manga_->PageSummary(*draft);
+  const std::string summary = TPageRecord(*manga_, *draft).Summary();
   EXPECT_TRUE(summary.ends_with("133/f/normal/f/italic5,40,2,")) << summary;
-  EXPECT_EQ(manga_->CleaningSummary(*draft), "0 5,40,2,");
+  EXPECT_EQ(TPageRecord(*manga_, *draft).CleaningSummary(), "0 5,40,2,");
 }
 
 TEST_F(RecordTest, FingerprintsChangeExactlyWithTheirInputs) {
   const std::vector<std::string> base = {"ЗВУК((%0))", "(a)"};
-  const std::string summary = manga_->PageSummary(*Page(base));
-  const std::string cleaning = manga_->CleaningSummary(*Page(base));
+  const std::string summary = TPageRecord(*manga_, *Page(base)).Summary();
+  const std::string cleaning = TPageRecord(*manga_, *Page(base)).CleaningSummary();
   static const struct {
     const char* name;
     std::vector<std::string> lines;
@@ -172,18 +165,18 @@ TEST_F(RecordTest, FingerprintsChangeExactlyWithTheirInputs) {
   };
   for (const auto& c : cases) {
     auto page = Page(c.lines);
-    EXPECT_EQ(manga_->PageSummary(*page) != summary, c.summaryChanges) << c.name;
-    EXPECT_EQ(manga_->CleaningSummary(*page) != cleaning, c.cleaningChanges) << c.name;
+    EXPECT_EQ(TPageRecord(*manga_, *page).Summary() != summary, c.summaryChanges) << c.name;
+    EXPECT_EQ(TPageRecord(*manga_, *page).CleaningSummary() != cleaning, c.cleaningChanges) << c.name;
   }
   // Without balloons the text settings do not count.
-  EXPECT_EQ(manga_->PageSummary(*Page({"РАЗМЕР_ШРИФТА(18)", "ЗВУК((%0))"})),
-            manga_->PageSummary(*Page({"ЗВУК((%0))"})));
+  EXPECT_EQ(TPageRecord(*manga_, *Page({"РАЗМЕР_ШРИФТА(18)", "ЗВУК((%0))"})).Summary(),
+            TPageRecord(*manga_, *Page({"ЗВУК((%0))"})).Summary());
   // The letter Х in a balloon counts as the hardcore switch does.
-  const std::string plain = manga_->PageSummary(*Page({"(a)"}));
-  const std::string withX = manga_->PageSummary(*Page({"(Х)"}));
+  const std::string plain = TPageRecord(*manga_, *Page({"(a)"})).Summary();
+  const std::string withX = TPageRecord(*manga_, *Page({"(Х)"})).Summary();
   manga_->HardcoreMania = true;
-  EXPECT_NE(manga_->PageSummary(*Page({"(a)"})), plain);
-  EXPECT_EQ(manga_->PageSummary(*Page({"(Х)"})), withX);
+  EXPECT_NE(TPageRecord(*manga_, *Page({"(a)"})).Summary(), plain);
+  EXPECT_EQ(TPageRecord(*manga_, *Page({"(Х)"})).Summary(), withX);
 }
 
 TEST_F(RecordTest, UpToDateTest) {
@@ -191,17 +184,17 @@ TEST_F(RecordTest, UpToDateTest) {
   const std::string& s = page->BasePath;
   TBuildRecord& record = *manga_->BuildRecord;
   const auto state = [&] {
-    const auto st = manga_->PageState(*page);
+    const auto st = TPageRecord(*manga_, *page).State(*manga_->BuildRecord);
     return std::to_string(st.Fresh) + std::to_string(st.CleaningChanged);
   };
   EXPECT_EQ(state(), "01");  // nothing recorded
 
-  record.WriteString(s, "Output file age", manga_->OutputAge(*page));
-  record.WriteString(s, "Summary", manga_->PageSummary(*page));
+  record.WriteString(s, "Output file age", TPageRecord(*manga_, *page).OutputAge());
+  record.WriteString(s, "Summary", TPageRecord(*manga_, *page).Summary());
   EXPECT_EQ(state(), "01");  // quality missing reads -1, below normal
   record.WriteInteger(s, "Quality", 0);
   EXPECT_EQ(state(), "11");
-  record.WriteString(s, "SmartSmear summary", manga_->CleaningSummary(*page));
+  record.WriteString(s, "SmartSmear summary", TPageRecord(*manga_, *page).CleaningSummary());
   EXPECT_EQ(state(), "10");
 
   manga_->Quality = 1;  // release rebuilds what a normal build made
@@ -211,23 +204,25 @@ TEST_F(RecordTest, UpToDateTest) {
   EXPECT_EQ(state(), "10");
   manga_->Quality = 0;
   EXPECT_EQ(state(), "11");
-  record.WriteString(s, "SmartSmear summary", manga_->CleaningSummary(*page));
+  record.WriteString(s, "SmartSmear summary", TPageRecord(*manga_, *page).CleaningSummary());
 
   record.WriteString(s, "Summary", "changed");
   EXPECT_EQ(state(), "00");
-  record.WriteString(s, "Summary", manga_->PageSummary(*page));
+  record.WriteString(s, "Summary", TPageRecord(*manga_, *page).Summary());
   record.WriteString(s, "Output file age", "12345");
   EXPECT_EQ(state(), "00");
 }
 
 TEST_F(RecordTest, OutputFilesOfPagesWithADot) {
   auto page = Page({}, "scans/p12.5");
-  EXPECT_EQ(manga_->OutputBase(*page), dir_.Path() + "out/p12.5");
-  EXPECT_EQ(manga_->OutputAge(*page),
+  EXPECT_EQ(TPageRecord(*manga_, *page).OutputBase(), dir_.Path() + "out/p12.5");
+  EXPECT_EQ(TPageRecord(*manga_, *page).OutputFiles(),
+            (std::vector<std::string>{dir_.Path() + "out/p12.5.png", dir_.Path() + "out/p12.bmp"}));
+  EXPECT_EQ(TPageRecord(*manga_, *page).OutputAge(),
             std::to_string(static_cast<int32_t>(
                 static_cast<uint32_t>(FileAge(dir_.Path() + "out/p12.5.png")) +
                 static_cast<uint32_t>(FileAge(dir_.Path() + "out/p12.bmp")))));
-  EXPECT_EQ(manga_->InputAge(*page), InputFilesAge(dir_.Path() + "scans/p12.5"));
+  EXPECT_EQ(TPageRecord(*manga_, *page).InputAge(), InputFilesAge(dir_.Path() + "scans/p12.5"));
 }
 
 }  // namespace
@@ -248,9 +243,10 @@ TEST(MangaScript, HeadCommandsBetweenPagesChangeTheLaterPages) {
   EXPECT_EQ(m.Pages[0]->BasePath, dir.Path() + "ch1_p01");
   EXPECT_EQ(m.Pages[1]->BasePath, dir.Path() + "_p02");
   EXPECT_EQ(m.Pages[2]->BasePath, dir.Path() + "p03");
-  EXPECT_EQ(m.Pages[0]->BalonFontSizes, std::vector<int32_t>{17});
-  EXPECT_EQ(m.Pages[1]->BalonFontSizes, std::vector<int32_t>{20});
-  EXPECT_EQ(m.Pages[2]->BalonFontSizes, std::vector<int32_t>{20});
+  for (const auto& [index, fontSize] : {std::pair{0, 17}, std::pair{1, 20}, std::pair{2, 20}}) {
+    ASSERT_EQ(m.Pages[index]->Balons.size(), 1u);
+    EXPECT_EQ(m.Pages[index]->Balons[0].FontSize, fontSize) << index;
+  }
   EXPECT_EQ(m.OutputFolder, dir.Path() + "out/");
   EXPECT_EQ(m.Fonts[2]->FileName, dir.Path() + "f/c");
   EXPECT_FALSE(m.Fonts[3]);

@@ -1,4 +1,4 @@
-#include "drovix_parser/TParamsContainer.h"
+#include "drovix_parser/script/TParamsContainer.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +68,10 @@ class Params : public TParamsContainer {
   }
   void SetHardcoreMania() override { Hardcore = true; }
   void ApplyPageEntry(TCommand command, const TStringListWithIDs& block) override {
-    (command == CBALON ? Balons : Sounds).push_back(block.AsOneLine());
+    if (command == CBALON)
+      Balons.emplace_back().Text = block.AsOneLine();
+    else
+      Sounds.push_back(block.AsOneLine());
   }
 };
 
@@ -357,7 +360,9 @@ TEST(Commands, OncePerPageAndBeforeBalloons) {
   EXPECT_EQ(page.ColorScans, 0);
   EXPECT_EQ(page.FontSize, 21);
   EXPECT_EQ(page.Sounds, (std::vector<std::string>{"(%0)", "(%1)"}));
-  EXPECT_EQ(page.Balons, (std::vector<std::string>{Ru("один"), Ru("два")}));
+  ASSERT_EQ(page.Balons.size(), 2u);
+  EXPECT_EQ(page.Balons[0].Text, Ru("один"));
+  EXPECT_EQ(page.Balons[1].Text, Ru("два"));
   // The head counts nothing: a later command overrides an earlier one.
   EXPECT_EQ(Head("ДАВИТЬ_ЗЕРНО(3)ДАВИТЬ_ЗЕРНО(4)").KillPatterns, 4);
 }

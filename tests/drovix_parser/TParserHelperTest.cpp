@@ -1,4 +1,4 @@
-#include "drovix_parser/TParserHelper.h"
+#include "drovix_parser/script/TParserHelper.h"
 
 #include <gtest/gtest.h>
 

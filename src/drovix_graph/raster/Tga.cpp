@@ -9,6 +9,7 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
+#include "drovix_graph/raster/PictureSize.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 
 namespace drovix {
@@ -136,8 +137,9 @@ void ReadTGA(TDrovixGraph& raster, std::FILE* stream, const std::string& name) {
           Supported());
   }
   in.Read(head + 12, 6);
-  const int32_t w = head[12] | (head[13] << 8);
-  const int32_t h = head[14] | (head[15] << 8);
+  const TPictureSize size = TgaHeaderSize(head);
+  const auto w = static_cast<int32_t>(size.Width);
+  const auto h = static_cast<int32_t>(size.Height);
   const int32_t bits = head[16];
   if (w == 0 || h == 0 || (bits != 24 && bits != 32))
     Raise(Format(Ru("Неподдерживаемый формат TGA файла. Не могу прочитать.\n\r(%s)"), name.c_str()) +

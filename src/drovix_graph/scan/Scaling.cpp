@@ -15,6 +15,7 @@
 #include "drovix_graph/raster/DeformPosition.h"
 #include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/scan/Scaling.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -245,6 +246,19 @@ float TDrovixMangaScan::ComputeScale(int32_t minWidth, int32_t minHeight, int32_
   }
   RefuseHugeWorkingPage(*this, std::max(s, 1.0f));
   return s;
+}
+
+long double EstimatedWorkingScale(int64_t width, int64_t height, int32_t quality, int32_t minWidth,
+                                  int32_t minHeight, int32_t maxWidth, int32_t maxHeight) {
+  long double s = 1;
+  if (height < minHeight || width < minWidth)
+    s = std::max(static_cast<long double>(minHeight) / height, static_cast<long double>(minWidth) / width);
+  if (height > maxHeight || width > maxWidth)
+    s = std::min(static_cast<long double>(maxHeight) / height, static_cast<long double>(maxWidth) / width);
+  long double work = std::max<long double>(s, 1);
+  if (quality > 0)
+    work = std::max<long double>(1, std::min({2 * s, kWorkSideCap / height, kWorkSideCap / width}));
+  return work;
 }
 
 // The first scaling step of a page with corner marks deforms it through them

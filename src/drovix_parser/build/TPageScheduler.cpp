@@ -1,4 +1,4 @@
-#include "drovix_parser/TPageScheduler.h"
+#include "drovix_parser/build/TPageScheduler.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,17 +11,18 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Interrupt.h"
-#include "driver/TCoreLease.h"
 #include "driver/TConsoleChannel.h"
-#include "drovix_graph/raster/FileSystemName.h"
+#include "driver/TCoreLease.h"
+#include "drovix_graph/raster/PictureSize.h"
 #include "drovix_graph/raster/Tga.h"
-#include "drovix_graph/raster/png/PngSupport.h"
-#include "drovix_parser/PageBuilder.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/TBuildRecord.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_graph/scan/Scaling.h"
+#include "drovix_parser/build/PageBuilder.h"
+#include "drovix_parser/build/TPageRecord.h"
+#include "drovix_parser/record/TBuildRecord.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 
@@ -58,32 +59,6 @@ int64_t AvailableMemory() {
   return 0;
 }
 
-uint32_t BigEndian32(const unsigned char* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-// The scan's width and height from the header of the file the page will
-// read (0 x 0 when there is none or it cannot be read).
-void ScanSize(const std::string& basePath, int64_t& width, int64_t& height) {
-  width = height = 0;
-  unsigned char h[24] = {};
-  if (!PngDisabled()) {
-    std::ifstream png(FileSystemName(basePath + ".png"), std::ios::binary);
-    if (png.is_open()) {
-      if (png.read(reinterpret_cast<char*>(h), sizeof h)) {
-        width = BigEndian32(h + 16);
-        height = BigEndian32(h + 20);
-      }
-      return;
-    }
-  }
-  std::ifstream tga(FileSystemName(basePath + ".tga"), std::ios::binary);
-  if (tga.read(reinterpret_cast<char*>(h), 18)) {
-    width = h[12] | (h[13] << 8);
-    height = h[14] | (h[15] << 8);
-  }
-}
-
 }  // namespace
 
 int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t minWidth, int32_t minHeight,
@@ -91,17 +66,9 @@ int64_t PageWorkingBytes(int64_t width, int64_t height, int32_t quality, int32_t
   width = std::clamp<int64_t>(width, 0, kLargestSide);
   height = std::clamp<int64_t>(height, 0, kLargestSide);
   if (width == 0 || height == 0) return 0;
-  // The scale of the size limits, as the page driver computes it.
-  long double s = 1;
-  if (height < minHeight || width < minWidth)
-    s = std::max(static_cast<long double>(minHeight) / height, static_cast<long double>(minWidth) / width);
-  if (height > maxHeight || width > maxWidth)
-    s = std::min(static_cast<long double>(maxHeight) / height, static_cast<long double>(maxWidth) / width);
-  // Release builds work at twice the final size, up to the largest side.
-  long double work = std::max<long double>(s, 1);
-  if (quality > 0)
-    work = std::max<long double>(1, std::min({2 * s, static_cast<long double>(kLargestSide) / height,
-                                              static_cast<long double>(kLargestSide) / width}));
+  // The scale the page will work at, as the page driver's scaling takes it.
+  const long double work =
+      EstimatedWorkingScale(width, height, quality, minWidth, minHeight, maxWidth, maxHeight);
   return std::llround(kBytesPerWorkingPixel * work * work * width * height);
 }
 
@@ -194,13 +161,11 @@ void TPageScheduler::Run() {
     auto job = std::make_unique<TJob>();
     job->page = page.get();
     job->section = page->BasePath;
-    const std::string outBase = manga_.OutputBase(*page);
-    job->outputs = {outBase + ".png", ChangeFileExt(outBase, ".bmp")};
+    job->outputs = TPageRecord(manga_, *page).OutputFiles();
     if (memoryCapped_) {
-      int64_t w = 0, h = 0;
-      ScanSize(page->BasePath, w, h);
-      job->bytes = PageWorkingBytes(w, h, manga_.Quality, page->MinWidth, page->MinHeight, page->MaxWidth,
-                                    page->MaxHeight);
+      const TPictureSize size = PictureFileSize(page->BasePath);
+      job->bytes = PageWorkingBytes(size.Width, size.Height, manga_.Quality, page->MinWidth, page->MinHeight,
+                                    page->MaxWidth, page->MaxHeight);
     }
     jobs_.push_back(std::move(job));
   }

@@ -1,4 +1,4 @@
-#include "drovix_parser/MarkupPreview.h"
+#include "drovix_parser/build/MarkupPreview.h"
 
 #include <climits>
 #include <exception>
@@ -11,10 +11,11 @@
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_graph/scan/TMarkupPicture.h"
 #include "drovix_graph/typeset/TBalon.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/build/TPageRecord.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {
@@ -91,7 +92,7 @@ void PreviewBalloons(TDrovixManga& manga, TDrovixMangaPage& page, TDrovixMangaSc
   const int32_t count = static_cast<int32_t>(page.Balons.size());
   for (int32_t i = 0; i < count; ++i) {
     const int32_t number = i + 1;
-    const std::string& text = page.Balons[static_cast<size_t>(i)];
+    const std::string& text = page.Balons[static_cast<size_t>(i)].Text;
     const std::string words = FirstWords(text, kLabelLength);
     ConsoleWrite(Ru(".балон"));
     scan.ErrorRegion.reset();
@@ -198,7 +199,7 @@ std::vector<std::string> PreviewPage(TDrovixManga& manga, TDrovixMangaPage& page
 
   for (const std::string& problem : problems) picture.AddNote(problem);
   ConsoleWrite(Ru(".записываю превью"));
-  picture.Save(manga.OutputBase(page) + ".markup", manga.Fonts[0].get());
+  picture.Save(TPageRecord(manga, page).OutputBase() + ".markup", manga.Fonts[0].get());
   return problems;
 }
 

@@ -1,4 +1,4 @@
-#include "drovix_parser/TBuildRecord.h"
+#include "drovix_parser/record/TBuildRecord.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -6,11 +6,12 @@
 
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <string_view>
 #include <utility>
 
+#include "cl_Classes/NumberReader.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
@@ -129,11 +130,13 @@ std::string TBuildRecord::ReadString(const std::string& section, const std::stri
 int32_t TBuildRecord::ReadInteger(const std::string& section, const std::string& key,
                                   int32_t defaultValue) const {
   const std::string text = TrimBlanks(ReadString(section, key, std::string()));
-  if (text.empty()) return defaultValue;
-  errno = 0;
-  char* end = nullptr;
-  const long long v = std::strtoll(text.c_str(), &end, 10);
-  if (errno != 0 || end != text.c_str() + text.size() || v < INT32_MIN || v > INT32_MAX)
+  // Besides blanks, the other white space of the C locale may lead the
+  // number; one sign at most ("+-5" is no number here).
+  std::string_view number = text;
+  while (!number.empty() && std::string_view(" \t\n\v\f\r").find(number.front()) != std::string_view::npos)
+    number.remove_prefix(1);
+  int64_t v = 0;
+  if (number.starts_with("+-") || !ReadDecimalInteger(number, v) || v < INT32_MIN || v > INT32_MAX)
     return defaultValue;
   return static_cast<int32_t>(v);
 }

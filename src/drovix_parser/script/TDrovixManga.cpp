@@ -1,35 +1,22 @@
-#include "drovix_parser/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixManga.h"
 
 #include <exception>
 #include <fstream>
 #include <iterator>
 #include <utility>
 
-#include "driver/CommandLine.h"
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
-#include "driver/Interrupt.h"
-#include "drovix_graph/raster/FileAge.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/png/PngSupport.h"
-#include "drovix_parser/MarkupPreview.h"
-#include "drovix_parser/PageBuilder.h"
-#include "drovix_parser/ScriptEncoding.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/StaleTemporaries.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TPageScheduler.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/ScriptEncoding.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {
-
-std::string Concatenated(const std::vector<std::string>& lines) {
-  std::string s;
-  for (const std::string& line : lines) s += line;
-  return s;
-}
 
 // The message for a script folder that is also the output folder.
 std::string SameFoldersMessage() {
@@ -39,23 +26,23 @@ std::string SameFoldersMessage() {
 
 }  // namespace
 
-TDrovixManga::TDrovixManga(const std::string& fileName) {
+TDrovixManga::TDrovixManga(const std::string& fileName, const TBuildOptions& options) {
   if (fileName.empty())
     Raise(Ru("В командной строке должно быть указано имя *.manga файла  для обработки!"));
   ScriptFileName = fileName;
   IsScriptHead = true;
-  ParallelPages = ParallelPagesKey();
+  ParallelPages = options.ParallelPages;
   if (ParallelPages < 0)
     Raise(Ru("Ключ -j не понят: после -j пишется число страниц, собираемых одновременно,\n\r"
              "от 1 и больше (например, -j4), или ничего (по числу ядер процессора)."));
-  if (HasCommandLineKey("-d")) {
+  if (options.Draft) {
     SmearPower = 0;
     Quality = -1;
   } else {
-    Quality = HasCommandLineKey("-r") ? 1 : 0;
+    Quality = options.Release ? 1 : 0;
     SmearPower = 25;
   }
-  Preview = HasCommandLineKey("-p");
+  Preview = options.Preview;
 
   ScriptFolder = ExtractFilePath(fileName);
   if (ScriptFolder.empty() || ScriptFolder[0] != '/') ScriptFolder = CurrentFolder() + ScriptFolder;
@@ -82,20 +69,6 @@ TDrovixManga::~TDrovixManga() {
   for (auto& page : Pages) FreeQuietly(page);
   for (auto& font : Fonts) FreeQuietly(font);
   FreeQuietly(BuildRecord);
-}
-
-void TDrovixManga::Run() {
-  const TInterruptGuard stopSignals;
-  ConsoleWrite(Ru("\n\r\n\rПРОВЕРЯЮ ") + UpperCaseCyr(ExtractFileNamePart(ScriptFileName)) + " ..");
-  CheckPass();
-  CheckForStop();
-  LoadFonts();
-  CheckForStop();
-  if (Preview) {
-    PreviewProblemPages = PreviewPages(*this);
-    return;  // the record is not written
-  }
-  BuildPages();
 }
 
 void TDrovixManga::ReadOutputFolder() {
@@ -185,128 +158,8 @@ void TDrovixManga::LoadFonts() {
   ConsoleWriteLine("OK.\n\r");
 }
 
-void TDrovixManga::BuildPages() {
-  ConsoleWriteLine(Ru("\n\rСОБИРАЮ МАНГУ...\n\r"));
-  RemoveStaleTemporaries(*this);
-  TPageScheduler(*this, ParallelPages).Run();
-}
-
 void TDrovixManga::SaveBuildRecord() {
   if (BuildRecord) BuildRecord->Save();
-}
-
-std::string TDrovixManga::ParseLayers(const std::string& text, int32_t mode) {
-  return ParseLayerList(*this, text, mode);
-}
-
-std::string TDrovixManga::ParseSoundOrTextLayers(const std::string& text, bool isSound) {
-  return ParseLayers(text, isSound ? 0 : 1);
-}
-
-std::string TDrovixManga::ParseBalloonText(const std::string& text) {
-  return ParseBalloonTextWith(*this, text, ScriptFolder, TextureIds, TextureValues);
-}
-
-std::string TDrovixManga::ResolveTexture(const std::string& text) {
-  const std::string id = NormalizeTextureId(text);
-  for (size_t i = 0; i < TextureIds.size() && i < TextureValues.size(); ++i)
-    if (TextureIds[i] == id) return TextureValues[i];
-  return text;
-}
-
-bool TDrovixManga::HasFonts() const {
-  for (const auto& font : Fonts)
-    if (font) return true;
-  return false;
-}
-
-void TDrovixManga::SetFont(int32_t index, const std::string& fileName) {
-  if (index < 0 || index >= static_cast<int32_t>(Fonts.size())) return;
-  Fonts[static_cast<size_t>(index)] = std::make_unique<TFont>(fileName);
-}
-
-void TDrovixManga::DefineTexture(const std::string& id, const std::string& value) {
-  for (size_t i = 0; i < TextureIds.size(); ++i)
-    if (TextureIds[i] == id) {
-      TextureValues[i] = value;
-      return;
-    }
-  TextureIds.push_back(id);
-  TextureValues.push_back(value);
-}
-
-// --- Build record ---
-
-std::string TDrovixManga::OutputBase(const TDrovixMangaPage& page) const {
-  return OutputFolder + ExtractFileNamePart(page.BasePath);
-}
-
-std::string TDrovixManga::OutputAge(const TDrovixMangaPage& page) const {
-  // The ages of the very files BuildPage writes. For a page name with a dot
-  // ("p12.5") these are "p12.5.png" and "p12.bmp".
-  const std::string base = OutputBase(page);
-  const uint32_t sum = static_cast<uint32_t>(FileAge(base + ".png")) +
-                       static_cast<uint32_t>(FileAge(ChangeFileExt(base, ".bmp")));
-  return std::to_string(static_cast<int32_t>(sum));
-}
-
-std::string TDrovixManga::InputAge(const TDrovixMangaPage& page) const {
-  // The scan is read from BasePath + ".png" / ".tga", a dot in the page name
-  // included, and its companions from BasePath + "_".
-  return InputFilesAge(page.BasePath);
-}
-
-std::string TDrovixManga::PageSummary(const TDrovixMangaPage& page) const {
-  std::string s = InputAge(page);
-  s += Format("%s%d%d%d%d%d%d%d%d%d", page.NamePrefix.c_str(), page.CleaningPower, page.PaletteDepth,
-              page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight, page.ScaleBefore,
-              page.ColorScans, page.KillPatterns);
-  s += RemoveChars(Concatenated(page.Sounds), "\r\n");
-  const std::string smear = Concatenated(page.BalonSmearList);
-  s += smear;
-  if (page.Balons.empty()) return s;
-
-  s += Concatenated(page.Balons);
-  s += Concatenated(page.BalonParsList);
-  s += Format("%d%d%d%d%f%f%f%f", page.MinHyphenWordLength, page.FontSize, page.MinFontSize,
-              page.MaxFontCompression, static_cast<double>(page.CompressionLoathing),
-              static_cast<double>(page.ShortLinesLoathing),
-              static_cast<double>(page.TransitionsLoathing),
-              static_cast<double>(page.DeviationsLoathing));
-  bool hardcore = HardcoreMania;
-  for (const std::string& b : page.Balons)
-    if (b.find('\xD5') != std::string::npos) hardcore = true;
-  s += hardcore ? "1" : "0";
-  for (const int32_t v : page.BalonBackgrounds) s += std::to_string(v);
-  for (const int32_t v : page.BalonFontSizes) s += std::to_string(v);
-  for (const int32_t v : page.BalonLineSpacings) s += std::to_string(v);
-  for (const auto& font : Fonts)
-    if (font) s += font->FileName;
-  if (page.SmearPower == 0) s += smear;
-  return s;
-}
-
-std::string TDrovixManga::CleaningSummary(const TDrovixMangaPage& page) const {
-  return Trim(Format("%s %d %s", SmearMethodName(page.SmearMethod).c_str(), page.SmearPower,
-                     Concatenated(page.BalonSmearList).c_str()));
-}
-
-TDrovixManga::TPageState TDrovixManga::PageState(const TDrovixMangaPage& page) const {
-  if (!BuildRecord) return TPageState{};
-  return PageState(page, *BuildRecord);
-}
-
-TDrovixManga::TPageState TDrovixManga::PageState(const TDrovixMangaPage& page,
-                                                 const TBuildRecord& record) const {
-  TPageState state;
-  const std::string& section = page.BasePath;
-  state.Fresh = record.ReadString(section, "Output file age", std::string()) == OutputAge(page) &&
-                record.ReadString(section, "Summary", std::string()) == PageSummary(page) &&
-                record.ReadInteger(section, "Quality", -1) >= Quality;
-  state.CleaningChanged =
-      Quality != -1 &&
-      record.ReadString(section, "SmartSmear summary", std::string()) != CleaningSummary(page);
-  return state;
 }
 
 }  // namespace drovix

@@ -8,57 +8,25 @@
 #include <vector>
 
 #include "drovix_graph/scan/TDrovixMangaScan.h"  // TSmear
-#include "drovix_parser/TParserHelper.h"
+#include "drovix_parser/script/CommandTable.h"
+#include "drovix_parser/script/TBalonEntry.h"
+#include "drovix_parser/script/TPageSettings.h"
+#include "drovix_parser/script/TParserHelper.h"
 
 namespace drovix {
 
-enum TCommand : uint8_t {
-  CBEGIN, CEND, CNAMEPREFIX, CFONT, CFONTSIZE, CMINFONTSIZE, CMAXFONTCOMPRESSION, CSFX,
-  CCLEANINGPOWER, CTEXTURE, CPALETTEDEPTH, CDISABLEPNG, CMINWIDTH, CMAXWIDTH, CMINHEIGHT,
-  CMAXHEIGHT, CDONTSCALE, CSCALEBEFORE, CSCALEAFTER, CHARDCOREMANIA, CCOLOR, CBLACKANDWHITE,
-  CSTDBALONS, CSTDNEGABALONS, CBALONSBGR, CTRANSPARENTBALONSBGR, CBALONSPARS, CLINESPACING,
-  CDISABLEAUTOHYPENS, CAUTOHYPENS, CCOMPRESSIONLOATHING, CSHORTLINESLOATHING,
-  CTRANSITIONSLOATHING, CDEVIATIONSLOATHING, CSMEARMETOD, CSMEARPOWER, CSMEARINBALONS,
-  CDONTSMEARINBALONS, CDRAFT, CKILLPATTERNS, CDONTKILLPATTERNS, CRELIZ, CALTBALON, CBALON,
-  NOTACOMMAND
-};
 
-class TParamsContainer : public TParserHelper {
+// The settings record (TPageSettings) and the page entries, changed by the
+// commands of the script head or of one page.
+class TParamsContainer : public TParserHelper, public TPageSettings {
  public:
   TParamsContainer();
   ~TParamsContainer() override;
 
-  int32_t CleaningPower = 0;
-  int32_t FontSize = 17;
-  int32_t MinFontSize = 8;
-  int32_t MaxFontCompression = 33;
-  int32_t PaletteDepth = 4;
-  int32_t MinWidth = 200;
-  int32_t MaxWidth = 2147483647;
-  int32_t MinHeight = 200;
-  int32_t MaxHeight = 2147483647;
-  int32_t BalonBackground = 255;
-  int32_t ScaleBefore = 0;
-  int32_t ColorScans = 0;
+  // Not handed on to pages: a page's own prefix stays empty.
   std::string NamePrefix;
-  std::string BalonsPars = "%0,0,0.7";
-  std::string SmearInBalons;
   std::vector<std::string> Sounds;
-  std::vector<std::string> Balons;
-  std::vector<std::string> BalonParsList;
-  std::vector<std::string> BalonSmearList;
-  std::vector<int32_t> BalonBackgrounds;
-  std::vector<int32_t> BalonFontSizes;
-  std::vector<int32_t> BalonLineSpacings;
-  int32_t MinHyphenWordLength = 7;
-  float CompressionLoathing = 1.0f;
-  float ShortLinesLoathing = 1.0f;
-  float TransitionsLoathing = 1.0f;
-  float DeviationsLoathing = 1.0f;
-  float LineSpacing = 1.33f;
-  TSmear SmearMethod = STRICKY;
-  int32_t SmearPower = 25;
-  int32_t KillPatterns = 0;
+  std::vector<TBalonEntry> Balons;
   std::set<TCommand> UsedCommands;
 
   // Layer-list parser: mode 0 sounds, 1 text properties, 2 colours to clean.
@@ -127,11 +95,16 @@ class TParamsContainer : public TParserHelper {
   void ReadFontList(const std::string& text);
   // ТЕКСТУРА(): checks identifier and value and hands them to DefineTexture.
   void ReadTextureDefinition(const std::string& text);
+  // Raises when the command may not stand here; marks a page's once-only
+  // command as used.
+  void CheckPlace(TCommand command);
+  // The commands whose value the table does not describe.
+  void ApplyOwnCommand(TCommand command, const TStringListWithIDs& block, const std::string& text);
+  // After a size limit changed: the minimum may not exceed the maximum.
+  void CheckSizeLimits(TCommand command) const;
   [[noreturn]] void RaiseQualityConflict() const;
 };
 
-// Script keyword of a command ("" for CBALON and NOTACOMMAND).
-const std::string& CommandKeyword(TCommand command);
 // Script name of a text-removal method ("" for SDRAFT, SPICKY, SSELECTIVE).
 const std::string& SmearMethodName(TSmear method);
 // Texture identifier form: upper-cased, every run of blanks, '_', CR and LF

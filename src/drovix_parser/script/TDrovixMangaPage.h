@@ -10,18 +10,18 @@
 #include <vector>
 
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "drovix_parser/TParamsContainer.h"
+#include "drovix_parser/script/TParamsContainer.h"
 
 namespace drovix {
 
-class TDrovixManga;
+class TScriptHead;
 
 class TDrovixMangaPage : public TParamsContainer {
  public:
   // Takes the lines of the page's block with their script line numbers and
   // copies the script's current page defaults. pageName already carries the
   // script's name prefix. The script must outlive the page.
-  TDrovixMangaPage(TDrovixManga& script, const std::string& scriptFolder,
+  TDrovixMangaPage(TScriptHead& script, const std::string& scriptFolder,
                    const std::string& pageName, std::unique_ptr<TStringListWithIDs> block);
   ~TDrovixMangaPage() override;
 
@@ -30,7 +30,7 @@ class TDrovixMangaPage : public TParamsContainer {
   // Script folder + page name: the scan's path without extension, and the
   // page's section in the build record.
   std::string BasePath;
-  TDrovixManga& Manga;
+  TScriptHead& Manga;
 
   // Reads every command of the page. Any failure is raised again as
   // "Крах при парсинге страницы ..." with the page's file name.
@@ -44,23 +44,5 @@ class TDrovixMangaPage : public TParamsContainer {
  protected:
   void ApplyPageEntry(TCommand command, const TStringListWithIDs& block) override;
 };
-
-// --- The two value languages of pages, shared by the script head. ---
-
-// A layer list "(colour,thickness,blur)(...)" (modes 0 sounds and 1 text
-// properties) or "(colour,tolerance,thickness)(...)" (mode 2, colours to
-// clean inside balloons), checked and normalized to one "a,b,c," triple per
-// layer. Textures are resolved through owner.ResolveTexture; errors are
-// raised at owner's position.
-std::string ParseLayerList(TParamsContainer& owner, const std::string& text, int32_t mode);
-
-// A balloon text: line breaks become the tag "%А", tags are checked and
-// upper-cased, "%Ф(name)" gets scriptFolder in front of the name (or the
-// value of the picture texture so named). Errors are raised at owner's
-// position.
-std::string ParseBalloonTextWith(const TParamsContainer& owner, const std::string& text,
-                                 const std::string& scriptFolder,
-                                 const std::vector<std::string>& textureIds,
-                                 const std::vector<std::string>& textureValues);
 
 }  // namespace drovix

@@ -1,4 +1,4 @@
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 

@@ -1,4 +1,4 @@
-#include "drovix_parser/TParserHelper.h"
+#include "drovix_parser/script/TParserHelper.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -9,8 +9,8 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
-#include "drovix_parser/ScriptEncoding.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/script/ScriptEncoding.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {

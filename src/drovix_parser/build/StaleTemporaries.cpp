@@ -1,4 +1,4 @@
-#include "drovix_parser/StaleTemporaries.h"
+#include "drovix_parser/build/StaleTemporaries.h"
 
 #include <signal.h>
 
@@ -9,9 +9,9 @@
 #include <system_error>
 
 #include "drovix_graph/raster/FileSystemName.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
 
 namespace drovix {
 namespace {

@@ -1,4 +1,4 @@
-#include "drovix_parser/ScriptPaths.h"
+#include "drovix_parser/script/ScriptPaths.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

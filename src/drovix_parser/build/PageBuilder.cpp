@@ -1,4 +1,4 @@
-#include "drovix_parser/PageBuilder.h"
+#include "drovix_parser/build/PageBuilder.h"
 
 #include <unistd.h>
 
@@ -17,21 +17,14 @@
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
-#include "drovix_graph/typeset/TTypesetSettings.h"
-#include "drovix_parser/ScriptPaths.h"
-#include "drovix_parser/TDrovixManga.h"
-#include "drovix_parser/TDrovixMangaPage.h"
-#include "drovix_parser/TextHelpers.h"
+#include "drovix_parser/build/TPageRecord.h"
+#include "drovix_parser/script/ScriptPaths.h"
+#include "drovix_parser/script/TDrovixManga.h"
+#include "drovix_parser/script/TDrovixMangaPage.h"
+#include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {
 namespace {
-
-// The part of the balloons' cleaning lists that matters: CR and LF dropped.
-bool HasBalloonCleaning(const TDrovixMangaPage& page) {
-  for (const std::string& line : page.BalonSmearList)
-    if (!RemoveChars(line, "\r\n").empty()) return true;
-  return false;
-}
 
 // A name in the output folder that no page uses: ".<page>.<pid>.part".
 std::string TemporaryBase(const std::string& outBase) {
@@ -58,12 +51,12 @@ void Publish(const std::string& temporary, const std::string& target) {
 }
 
 void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
-  const std::string outBase = manga.OutputBase(page);
-  const TDrovixManga::TPageState state = manga.PageState(page, record);
-  const std::string& section = page.BasePath;
+  const TPageRecord entry(manga, page);
+  const std::string outBase = entry.OutputBase();
+  const TPageRecord::TState state = entry.State(record);
 
   bool build = false;
-  if (!state.Fresh || state.CleaningChanged) {
+  if (TPageRecord::MustLoad(state)) {
     ConsoleWrite(Ru("  гружу..."));
     if (page.ColorScans == 1)
       page.Scan = TDrovixGraph::CreateFromFile<TDrovixColorMangaScan>(page.BasePath);
@@ -72,7 +65,7 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
     ConsoleWriteRaw("...");
     CheckForStop();
     build = true;
-    if (state.Fresh && !page.Scan->HasTransparency() && !HasBalloonCleaning(page)) {
+    if (!entry.MustBuild(state, *page.Scan)) {
       ConsoleWriteLine(Ru("НЕФИГ ДЕЛАТЬ."));
       build = false;
     }
@@ -102,17 +95,9 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
       ConsoleWrite(Ru(".балон"));
       scan.FindNextBalloon();
       ConsoleWriteRaw("..");
-      const TTypesetSettings settings{.DeviationLoathing = page.DeviationsLoathing,
-                                      .TransitionLoathing = page.TransitionsLoathing,
-                                      .ShortLineLoathing = page.ShortLinesLoathing,
-                                      .CompressionLoathing = page.CompressionLoathing,
-                                      .LineSpacing = static_cast<float>(page.BalonLineSpacings[i]) / 100.0f,
-                                      .MinHyphenLength = page.MinHyphenWordLength,
-                                      .MaxCompression = page.MaxFontCompression,
-                                      .MinFontSize = page.MinFontSize,
-                                      .FontSize = page.BalonFontSizes[i]};
-      scan.TypesetBalloon(page.Balons[i], manga.Fonts, page.BalonSmearList[i], settings, page.BalonParsList[i],
-                          page.BalonBackgrounds[i], manga.HardcoreMania);
+      const TBalonEntry& b = page.Balons[i];
+      scan.TypesetBalloon(b.Text, manga.Fonts, b.Smear, TypesetSettingsFor(page, b), b.Pars,
+                          b.Background, manga.HardcoreMania);
     }
 
     CheckForStop();
@@ -148,15 +133,13 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
       Publish(temporary + ".png", outBase + ".png");
     }
 
-    record.WriteString(section, "Summary", manga.PageSummary(page));
-    record.WriteString(section, "Output file age", manga.OutputAge(page));
-    record.WriteInteger(section, "Quality", manga.Quality);
+    entry.RecordBuild(record);
     ConsoleWriteLine("...OK.");
   } else {
     ConsoleWriteLine(Ru("  НЕФИГ ДЕЛАТЬ."));
   }
 
-  if (manga.Quality != -1) record.WriteString(section, "SmartSmear summary", manga.CleaningSummary(page));
+  entry.RecordCleaning(record);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "drovix_parser/ScriptEncoding.h"
+#include "drovix_parser/script/ScriptEncoding.h"
 
 #include <cstdint>
 #include <string_view>
