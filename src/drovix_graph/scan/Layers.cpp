@@ -19,6 +19,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/TDrovixColorTexture.h"
 #include "drovix_graph/raster/TDrovixTexture.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
@@ -32,10 +33,6 @@ namespace {
 constexpr int32_t kRegionLimit = 100;
 // A typeset pixel this light (or lighter) is paper, not ink.
 constexpr int32_t kPaper = 99;
-
-// Half to even in the default rounding mode; llrintl is a single instruction
-// where nearbyintl saves and restores the whole floating-point environment.
-int32_t RoundToInt(long double v) { return static_cast<int32_t>(std::llrintl(v)); }
 
 // The fields of a comma-separated list, each trimmed of bytes 0..32; line
 // breaks count as blanks.
@@ -104,8 +101,8 @@ std::vector<TLayer> ParseLayers(const std::string& description, float scale) {
     // Every whole pixel of blur widens the layer by one pixel, so that the
     // fade does not eat into the layer's own thickness.
     cumulative += (static_cast<long double>(thickness) + std::truncl(blur)) * scale;
-    layer.Thickness = RoundToInt(cumulative * 100);
-    layer.Blur = RoundToInt(static_cast<long double>(blur) * std::sqrt(static_cast<long double>(scale)) * 100);
+    layer.Thickness = RoundUnchecked(cumulative * 100);
+    layer.Blur = RoundUnchecked(static_cast<long double>(blur) * std::sqrt(static_cast<long double>(scale)) * 100);
     layers.push_back(std::move(layer));
   }
   return layers;
@@ -140,7 +137,7 @@ int32_t ColourGrey(int32_t colour) {
 }
 
 int32_t Blend(int32_t v, int32_t value, long double alpha) {
-  return Clamp(RoundToInt(v * (1 - alpha) + value * alpha), 0, 255);
+  return Clamp(RoundUnchecked(v * (1 - alpha) + value * alpha), 0, 255);
 }
 
 // Walks the bounding box; for every pixel whose distance m lies below
@@ -211,7 +208,7 @@ void ExtendDistanceField(TDrovixMangaScan& scan, int32_t r) {
   for (int32_t dy = -r; dy <= r; ++dy)
     for (int32_t dx = -r; dx <= r; ++dx)
       table[static_cast<size_t>(dy + r) * side + (dx + r)] =
-          RoundToInt(100 * std::sqrt(static_cast<long double>(dy * dy + dx * dx)));
+          RoundUnchecked(100 * std::sqrt(static_cast<long double>(dy * dy + dx * dx)));
 
   TDrovixGraph& mask = *scan.FillMask;
   // Pixels a region pixel can offer to lie above 99, and values only go
@@ -283,9 +280,9 @@ void ComputeInnerDistances(TDrovixMangaScan& scan) {
             const long double e = std::sqrt(static_cast<long double>(dy * dy + rest * rest));
             if (!found) {
               found = true;
-              last = RoundToInt(1.6L * e);
+              last = RoundUnchecked(1.6L * e);
             }
-            const int32_t offer = v - RoundToInt(100 * e);
+            const int32_t offer = v - RoundUnchecked(100 * e);
             if (offer > best) best = offer;
           }
         }
