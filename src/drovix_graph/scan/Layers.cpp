@@ -19,6 +19,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/GreyLevel.h"
 #include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/TDrovixColorTexture.h"
 #include "drovix_graph/raster/TDrovixTexture.h"
@@ -124,16 +125,11 @@ TChannels ColourChannels(int32_t colour) {
   return {(colour >> 16) & 255, (colour >> 8) & 255, colour & 255};
 }
 
-// The grey level of a colour number: 0.3 R + 0.5 G + 0.2 B, rounded half to
-// even, computed exactly in tenths.
-int32_t ColourGrey(int32_t colour) {
+// The grey level of a colour number on a grey page.
+int32_t ColourNumberGrey(int32_t colour) {
   if (colour <= 16777215) return Clamp(colour, 0, 255);
   const TChannels c = ColourChannels(colour);
-  const int32_t tenths = 3 * c.R + 5 * c.G + 2 * c.B;
-  int32_t q = tenths / 10;
-  const int32_t r = tenths % 10;
-  if (r > 5 || (r == 5 && (q & 1) != 0)) ++q;
-  return q;
+  return ColourGrey(c.R, c.G, c.B);
 }
 
 int32_t Blend(int32_t v, int32_t value, long double alpha) {
@@ -332,7 +328,7 @@ void TDrovixMangaScan::DrawSoundLayers(const std::string& description) {
 }
 
 void TDrovixMangaScan::DrawLayerColour(int32_t colour, float thickness, float blur) {
-  const int32_t value = ColourGrey(colour);
+  const int32_t value = ColourNumberGrey(colour);
   int32_t* page = nullptr;
   int32_t* green = nullptr;
   ForEachLayerPixel(
@@ -435,7 +431,7 @@ void TDrovixColorMangaScan::DrawLayerTexture(const std::string& fileName, float 
 
 void TDrovixMangaScan::ApplyBackground(int32_t colour, const std::string& /*smearList*/) {
   if (colour < 0) return;
-  const int32_t value = ColourGrey(colour);
+  const int32_t value = ColourNumberGrey(colour);
   for (int32_t y = MinY; y <= MaxY; ++y) {
     const int32_t* mask = FillMask->RowPtr(y);
     int32_t* page = RowPtr(y);

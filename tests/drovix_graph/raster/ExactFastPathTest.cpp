@@ -2,6 +2,7 @@
 // references, on random input and on the inputs that sit on rounding
 // boundaries: whenever a fast path answers, its answer is the reference's.
 #include "drovix_graph/raster/ExactFastPath.h"
+#include "drovix_graph/raster/GreyLevel.h"
 
 #include <gtest/gtest.h>
 
@@ -181,16 +182,17 @@ TEST(ExactFastPath, GrainBlendEqualsTheReference) {
         ASSERT_EQ(GrainBlend(v, mean, edge), GrainBlendReference(v, mean, edge)) << v << " " << mean << " " << edge;
 }
 
-TEST(ExactFastPath, ColourToGreyEqualsTheReference) {
+TEST(ExactFastPath, ColourPageGreyEqualsTheReference) {
   // Every grey of planes in 0..255 on a coarse grid, halves included, and
   // random working values beyond.
   for (int32_t b = 0; b < 256; b += 7)
     for (int32_t r = 0; r < 256; ++r)
-      for (int32_t g = 0; g < 256; g += 11) ASSERT_EQ(ColourToGrey(b, r, g), ColourToGreyReference(b, r, g));
+      for (int32_t g = 0; g < 256; g += 11)
+        ASSERT_EQ(ColourPageGrey(b, r, g), ColourPageGreyReference(b, r, g));
   std::mt19937 rng(3);
   for (int i = 0; i < 100000; ++i) {
     const int32_t b = RandomValue(rng) / 4, r = RandomValue(rng) / 4, g = RandomValue(rng) / 4;
-    ASSERT_EQ(ColourToGrey(b, r, g), ColourToGreyReference(b, r, g)) << b << " " << r << " " << g;
+    ASSERT_EQ(ColourPageGrey(b, r, g), ColourPageGreyReference(b, r, g)) << b << " " << r << " " << g;
   }
 }
 
