@@ -82,7 +82,7 @@ void ForEachLayerPixel(TDrovixMangaScan& scan, float thickness, float blur, int3
 // thickness and unmarks the green markup wherever it paints.
 template <size_t NP>
 void DrawColourLayer(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& planes,
-                     const std::array<int32_t, NP>& values, float thickness, float blur) {
+                     const std::array<int32_t, NP> values, float thickness, float blur) {
   std::array<int32_t*, NP> rows{};
   int32_t* green = nullptr;
   ForEachLayerPixel(

@@ -26,7 +26,7 @@ constexpr int32_t kPaper = 99;
 // the bounding box to values[p] in plane p.
 template <size_t NP>
 void FillBalloonShape(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& planes,
-                      const std::array<int32_t, NP>& values) {
+                      const std::array<int32_t, NP> values) {
   for (int32_t y = scan.MinY; y <= scan.MaxY; ++y) {
     const int32_t* mask = scan.FillMask->RowPtr(y);
     std::array<int32_t*, NP> rows;
