@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/Rounding.h"
 
 namespace drovix {
 

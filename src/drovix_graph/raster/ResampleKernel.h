@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/StableRounding.h"
 
 namespace drovix {

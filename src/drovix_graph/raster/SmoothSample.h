@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/SmoothWeights.h"
 #include "drovix_graph/raster/StableRounding.h"
 

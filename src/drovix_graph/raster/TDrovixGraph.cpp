@@ -13,7 +13,7 @@
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/raster/ResampleKernel.h"
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/SmoothSample.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"

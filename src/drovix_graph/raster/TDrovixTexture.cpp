@@ -2,15 +2,13 @@
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/GreyLevel.h"
 #include "drovix_graph/raster/TextureSampling.h"
 
 namespace drovix {
 
 int32_t PackedColourToGrey(int32_t pixel) {
-  const uint32_t p = static_cast<uint32_t>(pixel);
-  const long double grey = 0.3L * (p & 255u) + 0.5L * ((p >> 8) & 255u) + 0.2L * ((p >> 16) & 255u);
-  return RoundHalfEvenToInt(grey);
+  return ColourGrey(pixel & 255, (pixel >> 8) & 255, (pixel >> 16) & 255);
 }
 
 int32_t TDrovixTexture::GreyAt(int32_t row, int32_t column) const {

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/Rounding.h"
 
 namespace drovix {
 

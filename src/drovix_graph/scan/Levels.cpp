@@ -11,7 +11,7 @@
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "drovix_graph/raster/GrainBlend.h"
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/SmoothSample.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"

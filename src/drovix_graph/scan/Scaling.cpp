@@ -14,7 +14,7 @@
 #include "driver/Error.h"
 #include "drovix_graph/raster/DeformPosition.h"
 #include "drovix_graph/raster/ParallelRows.h"
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/scan/Scaling.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "driver/Console.h"
-#include "drovix_graph/raster/ExactFastPath.h"
+#include "drovix_graph/raster/GreyLevel.h"
 #include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {
@@ -63,7 +63,7 @@ std::unique_ptr<TDrovixGraph> TDrovixColorMangaScan::Clone() const {
     const int32_t* red = RedPlane->RowPtr(y);
     const int32_t* green = GreenPlane->RowPtr(y);
     int32_t* out = grey->RowPtr(y);
-    for (int32_t x = 0; x < w; ++x) out[x] = ColourToGrey(blue[x], red[x], green[x]);
+    for (int32_t x = 0; x < w; ++x) out[x] = ColourPageGrey(blue[x], red[x], green[x]);
   }
   return grey;
 }

@@ -6,6 +6,7 @@
 
 #include "driver/Cp1251.h"
 #include "drovix_graph/raster/Bmp.h"
+#include "drovix_graph/raster/GreyLevel.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
@@ -55,11 +56,10 @@ TMarkupPicture::TMarkupPicture(const TDrovixMangaScan& scan, bool cornersFound)
     const int32_t tw = t != nullptr ? scan.Transparency->Width() : 0;
     const size_t at = static_cast<size_t>(y) * static_cast<size_t>(width_);
     for (int32_t x = 0; x < width_; ++x) {
-      // 0.3 R + 0.5 G + 0.2 B for a colour page.
-      const int32_t v =
-          colour != nullptr
-              ? (3 * Clamp(r[x], 0, 255) + 5 * Clamp(g[x], 0, 255) + 2 * Clamp(b[x], 0, 255) + 5) / 10
-              : Clamp(b[x], 0, 255);
+      // A colour page shows as its grey copy would, from channels held to bytes.
+      const int32_t v = colour != nullptr
+                            ? ColourPageGrey(Clamp(b[x], 0, 255), Clamp(r[x], 0, 255), Clamp(g[x], 0, 255))
+                            : Clamp(b[x], 0, 255);
       grey_[at + static_cast<size_t>(x)] = static_cast<uint8_t>(v);
       hatched_[at + static_cast<size_t>(x)] = x < tw && t[x] > kTransparent ? 1 : 0;
     }

@@ -7,7 +7,7 @@
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
-#include "drovix_graph/typeset/Nearest.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/typeset/TBalon.h"
 
 namespace drovix {
@@ -36,7 +36,7 @@ const TBalon::TMeasure* TBalon::MeasuresFor(int32_t k, int32_t minSize, float sc
       m.lengthWithout = p.Length(false);
       m.thickness = p.Thickness();
       m.lineAdvance = p.LineAdvance(spacing);
-      m.space = Nearest(static_cast<long double>(m.thickness) / 2 * c);
+      m.space = RoundMeasure(static_cast<long double>(m.thickness) / 2 * c);
       m.minSizeOk = p.CheckMinSize(minSize, scale);
     }
     measured_[static_cast<size_t>(k)] = true;
@@ -47,7 +47,7 @@ const TBalon::TMeasure* TBalon::MeasuresFor(int32_t k, int32_t minSize, float sc
 void TBalon::RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) const {
   Raise(Format(Ru("При попытке впихнуть текст в балон №%d, при уменьшении масштаба до %d%s,\n\r произошло "
                   "нарушение минимального размера шрифта (%d)\n\r в слове №%d (\"%s\")."),
-               Number, Nearest(static_cast<long double>(scale) * 100), "%", minSize, phraseIndex + 1,
+               Number, RoundMeasure(static_cast<long double>(scale) * 100), "%", minSize, phraseIndex + 1,
                Phrases->Items(phraseIndex).Text.c_str()));
 }
 
@@ -65,8 +65,8 @@ class TBalon::TLineLayout {
         phrases_(*balloon.Phrases),
         m_(measures),
         y_(startLine),
-        compressionCost_(Nearest(static_cast<long double>(settings.CompressionLoathing) * 100 * k)),
-        hyphenCost_(Nearest(static_cast<long double>(settings.TransitionLoathing) * 50000)),
+        compressionCost_(RoundMeasure(static_cast<long double>(settings.CompressionLoathing) * 100 * k)),
+        hyphenCost_(RoundMeasure(static_cast<long double>(settings.TransitionLoathing) * 50000)),
         shortLineLoathing_(settings.ShortLineLoathing) {}
 
   bool LineIsEmpty() const { return count_ == 0; }
@@ -113,7 +113,7 @@ class TBalon::TLineLayout {
         PlaceFromStart(first, last, lx + slack / 2);
         break;
     }
-    penalty_ += Nearest(static_cast<long double>(shortLineLoathing_) * 500 * slack / lw);
+    penalty_ += RoundMeasure(static_cast<long double>(shortLineLoathing_) * 500 * slack / lw);
     AlignAcross(first, last);
     y_ += lineH_;
     count_ = 0;
@@ -129,7 +129,7 @@ class TBalon::TLineLayout {
     if (lastLine == firstLine) return;
     // Twice the distance between the middles of the text block and the balloon.
     const int64_t offCentre = std::llabs(int64_t{startLine} + y_ - firstLine - lastLine);
-    penalty_ += Nearest(static_cast<long double>(offCentre) * 60000 * deviationLoathing / (lastLine - firstLine));
+    penalty_ += RoundMeasure(static_cast<long double>(offCentre) * 60000 * deviationLoathing / (lastLine - firstLine));
   }
 
   int32_t Penalty() const { return static_cast<int32_t>(std::min<int64_t>(penalty_, NoFit - 1)); }

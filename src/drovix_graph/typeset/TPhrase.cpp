@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "drovix_graph/typeset/Nearest.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/typeset/TFont.h"
 
 namespace drovix {
@@ -45,7 +45,7 @@ template <bool Vertical>
 bool TPhrase::CheckMinSizeOf(int32_t minSize, float scale) const {
   for (int32_t i = 0; i < Words.Count(); ++i) {
     const TWord& w = Words.Items(i);
-    if (Nearest(static_cast<long double>(scale) * w.SizeFactor * SizeAcross<Vertical>(w)) < minSize) {
+    if (RoundMeasure(static_cast<long double>(scale) * w.SizeFactor * SizeAcross<Vertical>(w)) < minSize) {
       return false;
     }
   }
@@ -58,16 +58,16 @@ int32_t TPhrase::WordLength(const TWord& w) const {
   const int32_t along = Along<Vertical>(w);
   const int32_t across = SizeAcross<Vertical>(w);
   const int32_t compressed =
-      Nearest(static_cast<long double>(Scale) * w.SizeFactor * w.FontScale * along * c);
+      RoundMeasure(static_cast<long double>(Scale) * w.SizeFactor * w.FontScale * along * c);
   const int32_t atMinSize =
-      across > 0 ? Nearest(static_cast<long double>(MinSize) / across * w.FontScale * along) : 0;
+      across > 0 ? RoundMeasure(static_cast<long double>(MinSize) / across * w.FontScale * along) : 0;
   // A word is never narrower than one pixel: rasters need a size.
   return std::max({compressed, atMinSize, 1});
 }
 
 template <bool Vertical>
 int32_t TPhrase::WordThickness(const TWord& w) const {
-  return Nearest(static_cast<long double>(Scale) * w.SizeFactor * w.FontScale * Across<Vertical>(w));
+  return RoundMeasure(static_cast<long double>(Scale) * w.SizeFactor * w.FontScale * Across<Vertical>(w));
 }
 
 template <bool Vertical>
@@ -91,7 +91,7 @@ int32_t TPhrase::LineStepOf() const {
   int32_t step = 0;
   for (int32_t i = 0; i < Words.Count(); ++i) {
     const TWord& w = Words.Items(i);
-    step = std::max(step, Nearest(static_cast<long double>(w.SizeFactor) * Scale * Across<Vertical>(w)));
+    step = std::max(step, RoundMeasure(static_cast<long double>(w.SizeFactor) * Scale * Across<Vertical>(w)));
   }
   return step;
 }
@@ -114,7 +114,7 @@ int32_t TPhrase::Length(bool withHyphen) const { return LengthOf<false>(withHyph
 int32_t TPhrase::Thickness() const { return ThicknessOf<false>(); }
 int32_t TPhrase::LineStep() const { return LineStepOf<false>(); }
 int32_t TPhrase::LineAdvance(float spacing) const {
-  return Nearest(static_cast<long double>(LineStep()) * spacing);
+  return RoundMeasure(static_cast<long double>(LineStep()) * spacing);
 }
 
 std::unique_ptr<TWord> TPhrase::Render() {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "drovix_graph/typeset/Nearest.h"
+#include "drovix_graph/raster/Rounding.h"
 
 namespace drovix {
 
@@ -14,7 +14,7 @@ int32_t TVertPhrase::Thickness() const { return ThicknessOf<true>(); }
 // overlap, whatever share of its cell a font's Ю takes.
 int32_t TVertPhrase::LineStep() const { return ThicknessOf<true>(); }
 int32_t TVertPhrase::LineAdvance(float spacing) const {
-  return std::max(Thickness(), Nearest(static_cast<long double>(LineStep()) * spacing));
+  return std::max(Thickness(), RoundMeasure(static_cast<long double>(LineStep()) * spacing));
 }
 
 std::unique_ptr<TWord> TVertPhrase::Draw() const {

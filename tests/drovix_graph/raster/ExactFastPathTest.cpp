@@ -8,8 +8,8 @@
 #include <random>
 
 #include "drovix_graph/raster/DeformPosition.h"
-#include "drovix_graph/raster/ExactFastPath.h"
 #include "drovix_graph/raster/GrainBlend.h"
+#include "drovix_graph/raster/GreyLevel.h"
 #include "drovix_graph/raster/ResampleKernel.h"
 #include "drovix_graph/raster/SmoothSample.h"
 #include "drovix_graph/raster/StableRounding.h"
@@ -186,16 +186,17 @@ TEST(ExactFastPath, GrainBlendEqualsTheReference) {
         ASSERT_EQ(GrainBlend(v, mean, edge), GrainBlendReference(v, mean, edge)) << v << " " << mean << " " << edge;
 }
 
-TEST(ExactFastPath, ColourToGreyEqualsTheReference) {
+TEST(ExactFastPath, ColourPageGreyEqualsTheReference) {
   // Every grey of planes in 0..255 on a coarse grid, halves included, and
   // random working values beyond.
   for (int32_t b = 0; b < 256; b += 7)
     for (int32_t r = 0; r < 256; ++r)
-      for (int32_t g = 0; g < 256; g += 11) ASSERT_EQ(ColourToGrey(b, r, g), ColourToGreyReference(b, r, g));
+      for (int32_t g = 0; g < 256; g += 11)
+        ASSERT_EQ(ColourPageGrey(b, r, g), ColourPageGreyReference(b, r, g));
   std::mt19937 rng(3);
   for (int i = 0; i < 100000; ++i) {
     const int32_t b = RandomValue(rng) / 4, r = RandomValue(rng) / 4, g = RandomValue(rng) / 4;
-    ASSERT_EQ(ColourToGrey(b, r, g), ColourToGreyReference(b, r, g)) << b << " " << r << " " << g;
+    ASSERT_EQ(ColourPageGrey(b, r, g), ColourPageGreyReference(b, r, g)) << b << " " << r << " " << g;
   }
 }
 

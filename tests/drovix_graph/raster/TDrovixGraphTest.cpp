@@ -5,7 +5,7 @@
 #include <typeinfo>
 
 #include "RasterTestUtil.h"
-#include "drovix_graph/raster/RoundHalfEven.h"
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 
 namespace drovix {

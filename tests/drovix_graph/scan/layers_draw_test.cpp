@@ -64,6 +64,7 @@ TEST(LayersDraw, ColourNumbersOnGreyAndColourPages) {
       {Rgb(200, 100, 50), 120, 200, 100, 50},  // 60 + 50 + 10
       {Rgb(1, 0, 1), 0, 1, 0, 1},              // 0.5 rounds to the even 0
       {Rgb(0, 3, 0), 2, 0, 3, 0},              // 1.5 rounds to the even 2
+      {Rgb(1, 0, 21), 5, 1, 0, 21},            // 4.5, but 0.3 + 4.2 in extended precision lies above it
       {Rgb(0, 0, 0), 0, 0, 0, 0},
   };
   for (const auto& c : cases) {

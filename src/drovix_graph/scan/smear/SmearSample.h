@@ -29,22 +29,6 @@ constexpr int32_t kExactFlat = 1 << 20;
 constexpr int32_t kQuickRange = 4096;
 constexpr float kUnsure = 0.01f;
 
-// round(v), halves to even, for |v| < 2^62: adding 1.5 x 2^63 leaves no bits
-// below the units in an extended value, so the sum is rounded to an integer
-// in the default rounding mode. (The library call saves and restores the
-// floating-point environment, which costs more than the rest of a read.)
-inline int32_t RoundExtended(long double v) {
-  constexpr long double kShift = 0x1.8p63L;
-  const long double r = (v + kShift) - kShift;
-  return static_cast<int32_t>(static_cast<double>(r));
-}
-
-// round(v), halves to even, for |v| < 2^22, the same way in float.
-inline float RoundFloat(float v) {
-  constexpr float kShift = 0x1.8p23f;
-  return (v + kShift) - kShift;
-}
-
 // One SmoothPixel read position, shared by every plane read there. Its
 // weights and means are those of TDrovixGraph::SmoothPixel (SmoothWeights.h:
 // squared bilinear weights held as Singles, the sum rounded to a Single, the
@@ -158,7 +142,7 @@ class TSample {
       weights_ = SmoothWeights(fr_, fc_);
       weighed_ = true;
     }
-    return RoundExtended(SmoothMean(weights_, a, b, c, d));
+    return RoundUncheckedShift(SmoothMean(weights_, a, b, c, d));
   }
 
   float fr_, fc_;

@@ -125,7 +125,7 @@ class TSmearer {
   template <class MarkFailed>
   void Store(int32_t x, int32_t y, long double w, const std::array<long double, NP>& s, MarkFailed& markFailed) {
     if (w != 0) {
-      for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
+      for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundUncheckedShift(s[p] / w);
     } else {
       markFailed(y, x);
     }
@@ -161,7 +161,7 @@ class TSmearer {
     std::array<long double, NP> s{};
     CastRays<TRoutine::kContourLimited, false>(x, y, w, s, walker);
     if (w != 0)
-      for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundExtended(s[p] / w);
+      for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundUncheckedShift(s[p] / w);
   }
 
   void Prepare(const TSmearParams& params, int32_t rayCount, long double meanContour) {
