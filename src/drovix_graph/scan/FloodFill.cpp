@@ -84,6 +84,16 @@ void DepthFirst(TDrovixMangaScan& scan, std::vector<FillFrame>& stack, const std
   }
 }
 
+// MarkupLevel := the level of the next region in plane. Where the plane
+// holds none, its faint remains are marked and the search fails with
+// notFound, a format taking the region's number and kMinMarkupStrength.
+void TakeMarkupLevel(TDrovixMangaScan& scan, TDrovixGraph& plane, int32_t number,
+                     const std::string& notFound) {
+  scan.MarkupLevel = MarkupLevelOf(plane);
+  if (scan.MarkupLevel < kMinMarkupStrength)
+    scan.ReportError(plane, kRimThreshold, Format(notFound, number, kMinMarkupStrength));
+}
+
 }  // namespace
 
 int32_t MarkupLevelOf(const TDrovixGraph& plane) {
@@ -108,16 +118,12 @@ int32_t MarkupLevelOf(const TDrovixGraph& plane) {
 void TDrovixMangaScan::FindNextBalloon() {
   ++BalloonNumber;
   FillMask->ZeroAll();
-  MarkupLevel = MarkupLevelOf(*RedMarkup);
-  if (MarkupLevel < kMinMarkupStrength) {
-    ReportError(*RedMarkup, kRimThreshold,
-                Format(Ru("Балон №%d не найден, или недостаточно красный.\n\r"
-                          "Минимальная яркость пикселя для разметки равна %d.\n\r"
-                          "Проверь ещё, не соприкасаются ли балоны (программа использует метод заливки\n\r"
-                          " для определения нечётких краёв, и может принять балон\n\r"
-                          "за кайму более яркого соседа)"),
-                       BalloonNumber, kMinMarkupStrength));
-  }
+  TakeMarkupLevel(*this, *RedMarkup, BalloonNumber,
+                  Ru("Балон №%d не найден, или недостаточно красный.\n\r"
+                     "Минимальная яркость пикселя для разметки равна %d.\n\r"
+                     "Проверь ещё, не соприкасаются ли балоны (программа использует метод заливки\n\r"
+                     " для определения нечётких краёв, и может принять балон\n\r"
+                     "за кайму более яркого соседа)"));
   ResetBoundingBox(*this);
 
   const int32_t h = Height();
@@ -155,16 +161,12 @@ void TDrovixMangaScan::FindNextSound() {
   ++SoundNumber;
   // The text being laid in is already in FillMask.
   if (TextMode) return;
-  MarkupLevel = MarkupLevelOf(*GreenMarkup);
-  if (MarkupLevel < kMinMarkupStrength) {
-    ReportError(*GreenMarkup, kRimThreshold,
-                Format(Ru("Звук №%d не найден, или недостаточно зелёный.\n\r"
-                          "Минимальная яркость пикселя для разметки равна %d.\n\r"
-                          "Проверь ещё, не соприкасаются ли звуки с разной базовой яркостью\n\r"
-                          " (программа использует метод заливки для определения нечётких краёв,\n\r"
-                          " и может принять звук за кайму более яркого соседа)"),
-                       SoundNumber, kMinMarkupStrength));
-  }
+  TakeMarkupLevel(*this, *GreenMarkup, SoundNumber,
+                  Ru("Звук №%d не найден, или недостаточно зелёный.\n\r"
+                     "Минимальная яркость пикселя для разметки равна %d.\n\r"
+                     "Проверь ещё, не соприкасаются ли звуки с разной базовой яркостью\n\r"
+                     " (программа использует метод заливки для определения нечётких краёв,\n\r"
+                     " и может принять звук за кайму более яркого соседа)"));
   const int32_t h = Height();
   const int32_t w = Width();
   for (int32_t y = 0; y < h; ++y) {

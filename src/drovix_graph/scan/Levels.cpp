@@ -13,6 +13,7 @@
 #include "drovix_graph/raster/GrainBlend.h"
 #include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/SmoothSample.h"
+#include "drovix_graph/raster/SpeckCleaning.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -38,27 +39,10 @@ void FindLevels(TDrovixGraph& g) {
   g.WhiteLevel = hi;
 }
 
-// In place over the interior: a pixel darker than BlackLevel + p whose four
-// neighbours are no lighter than that becomes BlackLevel; then a pixel lighter
-// than WhiteLevel - p among neighbours no darker than that becomes WhiteLevel.
-// A lone dark or light pixel is detail, not a speck, and stays.
+// The specks within power of the plane's own BlackLevel and WhiteLevel
+// become those levels.
 void CleanSpecks(TDrovixGraph& g, int32_t power) {
-  const int32_t h = g.Height(), w = g.Width();
-  const int32_t black = g.BlackLevel, white = g.WhiteLevel;
-  const int32_t darkTop = black + power, lightBottom = white - power;
-  for (int32_t y = 1; y < h - 1; ++y) {
-    const int32_t* up = g.RowPtr(y - 1);
-    int32_t* row = g.RowPtr(y);
-    const int32_t* down = g.RowPtr(y + 1);
-    for (int32_t x = 1; x < w - 1; ++x) {
-      if (row[x] < darkTop && row[x - 1] <= darkTop && row[x + 1] <= darkTop && up[x] <= darkTop &&
-          down[x] <= darkTop)
-        row[x] = black;
-      if (row[x] > lightBottom && row[x - 1] >= lightBottom && row[x + 1] >= lightBottom &&
-          up[x] >= lightBottom && down[x] >= lightBottom)
-        row[x] = white;
-    }
-  }
+  FlattenSpecks(g, g.BlackLevel + power, g.BlackLevel, g.WhiteLevel - power, g.WhiteLevel);
 }
 
 // Maps blackPoint to 0 and whitePoint to 255, clamping outside.

@@ -5,9 +5,8 @@
 
 #include <cmath>
 
-#include "driver/Console.h"
 #include "drovix_graph/raster/GreyLevel.h"
-#include "drovix_graph/scan/smear/SmearThresholds.h"
+#include "drovix_graph/scan/PackedSplit.h"
 
 namespace drovix {
 
@@ -16,39 +15,15 @@ TDrovixColorMangaScan::TDrovixColorMangaScan() = default;
 TDrovixColorMangaScan::~TDrovixColorMangaScan() = default;
 
 void TDrovixColorMangaScan::SplitLayers() {
-  GreenMarkup = NewPlane();
-  RedMarkup = NewPlane();
-  Transparency = NewPlane();
-  FillMask = NewPlane();
-  Contours = NewPlane();
+  NewWorkPlanes(*this);
   RedPlane = NewPlane();
   GreenPlane = NewPlane();
-  int32_t transparent = 0;
-  const int32_t h = Height();
-  const int32_t w = Width();
-  for (int32_t y = 0; y < h; ++y) {
-    int32_t* page = RowPtr(y);
-    int32_t* red = RedPlane->RowPtr(y);
-    int32_t* green = GreenPlane->RowPtr(y);
-    int32_t* transparency = Transparency->RowPtr(y);
-    for (int32_t x = 0; x < w; ++x) {
-      const int32_t v = page[x];
-      const int32_t a = (v >> 24) & 255;
-      red[x] = v & 255;
-      green[x] = (v >> 8) & 255;
-      page[x] = (v >> 16) & 255;
-      transparency[x] = 255 - a;
-      transparent += 255 - a > kSmearTargetAbove ? 1 : 0;
-    }
-  }
-  TransparentCount = transparent;
-  LoadExternalMarkup();
-  Scale = 1.0f;
-  BlackLevel = 0;
-  WhiteLevel = 255;
-  TargetWidth = Width();
-  TargetHeight = Height();
-  ConsoleWriteRaw("..");
+  SplitPackedPixels(*this, *RedPlane, *GreenPlane, [](int32_t v, int32_t, int32_t& red, int32_t& green) {
+    red = v & 255;
+    green = (v >> 8) & 255;
+    return (v >> 16) & 255;
+  });
+  FinishSplit(*this);
 }
 
 std::unique_ptr<TDrovixGraph> TDrovixColorMangaScan::Clone() const {

@@ -11,8 +11,8 @@
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
+#include "drovix_graph/scan/PackedSplit.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
-#include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {
 namespace {
@@ -43,53 +43,27 @@ std::unique_ptr<TDrovixGraph> TDrovixMangaScan::NewPlane() const {
 }
 
 void TDrovixMangaScan::SplitLayers() {
-  GreenMarkup = NewPlane();
-  RedMarkup = NewPlane();
-  Transparency = NewPlane();
-  FillMask = NewPlane();
-  Contours = NewPlane();
-  int32_t transparent = 0;
-  const int32_t h = Height();
-  const int32_t w = Width();
-  for (int32_t y = 0; y < h; ++y) {
-    int32_t* page = RowPtr(y);
-    int32_t* green = GreenMarkup->RowPtr(y);
-    int32_t* red = RedMarkup->RowPtr(y);
-    int32_t* transparency = Transparency->RowPtr(y);
-    // Plain integer arithmetic throughout, so that the compiler vectorises
-    // the row.
-    for (int32_t x = 0; x < w; ++x) {
-      const int32_t v = page[x];
-      const int32_t r = v & 255;
-      const int32_t g = (v >> 8) & 255;
-      const int32_t b = (v >> 16) & 255;
-      const int32_t a = (v >> 24) & 255;
-      // round(a / 255 * excess): a * excess / 255 never ends in exactly one
-      // half, so adding 127 before the division rounds it the same way. For
-      // the dividends here (0 .. 255 * 255 + 127) t / 255 equals
-      // (t * 257 + 257) >> 16.
-      const int32_t greenExcess = std::max(0, g - std::max(r, b));
-      const int32_t redExcess = std::max(0, r - std::max(g, b));
-      const int32_t greenMark = ((a * greenExcess + 127) * 257 + 257) >> 16;
-      green[x] = greenMark;
-      red[x] = ((a * redExcess + 127) * 257 + 257) >> 16;
-      transparency[x] = 255 - a;
-      // The green markup goes back onto the blue channel: round(b / q) with
-      // q = max(1, b) / max(1, b + greenMark) held as a Single. The Single's
-      // error moves b / q by less than 0.0001, so the result is exactly
-      // b + greenMark, and 0 stays 0.
-      page[x] = b > 0 ? b + greenMark : 0;
-      transparent += 255 - a > kSmearTargetAbove ? 1 : 0;
-    }
-  }
-  TransparentCount = transparent;
-  BlackLevel = 0;
-  WhiteLevel = 255;
-  LoadExternalMarkup();
-  Scale = 1.0f;
-  TargetWidth = Width();
-  TargetHeight = Height();
-  ConsoleWriteRaw("..");
+  NewWorkPlanes(*this);
+  SplitPackedPixels(*this, *GreenMarkup, *RedMarkup, [](int32_t v, int32_t a, int32_t& green, int32_t& red) {
+    const int32_t r = v & 255;
+    const int32_t g = (v >> 8) & 255;
+    const int32_t b = (v >> 16) & 255;
+    // round(a / 255 * excess): a * excess / 255 never ends in exactly one
+    // half, so adding 127 before the division rounds it the same way. For
+    // the dividends here (0 .. 255 * 255 + 127) t / 255 equals
+    // (t * 257 + 257) >> 16.
+    const int32_t greenExcess = std::max(0, g - std::max(r, b));
+    const int32_t redExcess = std::max(0, r - std::max(g, b));
+    const int32_t greenMark = ((a * greenExcess + 127) * 257 + 257) >> 16;
+    green = greenMark;
+    red = ((a * redExcess + 127) * 257 + 257) >> 16;
+    // The green markup goes back onto the blue channel: round(b / q) with
+    // q = max(1, b) / max(1, b + greenMark) held as a Single. The Single's
+    // error moves b / q by less than 0.0001, so the result is exactly
+    // b + greenMark, and 0 stays 0.
+    return b > 0 ? b + greenMark : 0;
+  });
+  FinishSplit(*this);
 }
 
 void TDrovixMangaScan::DetectCorners() {

@@ -7,6 +7,7 @@
 
 #include "driver/Cp1251.h"
 #include "driver/Error.h"
+#include "drovix_graph/raster/SpeckCleaning.h"
 #include "drovix_graph/typeset/FontSheetMaker.h"
 #include "drovix_graph/typeset/TWord.h"
 
@@ -100,24 +101,7 @@ void TFont::Load() {
 }
 
 void TFont::CleanSheet(TDrovixGraph& sheet, int32_t bound, int32_t black, int32_t white) {
-  const int32_t h = sheet.Height();
-  const int32_t w = sheet.Width();
-  const int32_t high = 255 - bound;
-  for (int32_t y = 1; y < h - 1; ++y) {
-    const int32_t* above = sheet.RowPtr(y - 1);
-    int32_t* row = sheet.RowPtr(y);
-    const int32_t* below = sheet.RowPtr(y + 1);
-    for (int32_t x = 1; x < w - 1; ++x) {
-      if (row[x] < bound && row[x - 1] <= bound && row[x + 1] <= bound && above[x] <= bound &&
-          below[x] <= bound) {
-        row[x] = black;
-      }
-      if (row[x] > high && row[x - 1] >= high && row[x + 1] >= high && above[x] >= high &&
-          below[x] >= high) {
-        row[x] = white;
-      }
-    }
-  }
+  FlattenSpecks(sheet, bound, black, 255 - bound, white);
 }
 
 std::unique_ptr<TDrovixGraph> TFont::CutGlyph(const TDrovixGraph& sheet, int32_t top, int32_t left) {
