@@ -30,9 +30,7 @@ TBalon::TBalon(const TDrovixGraph& mask, int32_t maxX, int32_t maxY, int32_t min
 TBalon::~TBalon() = default;
 
 void TBalon::BuildShape() {
-  BuildSpans(
-      Height(), Width(), [this](int32_t line, int32_t pos) { return RowPtr(line)[pos] == 255; },
-      [this](int32_t line, int32_t pos) { RowPtr(line)[pos] = 255; });
+  BuildSpans(Height(), Width(), [this](int32_t line, int32_t pos) -> int32_t& { return RowPtr(line)[pos]; });
 }
 
 void TBalon::RenderText() {

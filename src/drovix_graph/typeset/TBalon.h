@@ -104,10 +104,10 @@ class TBalon : public TDrovixGraph {
   float ChosenScale = 0;
 
  protected:
-  // Line spans measured along `lines` line indexes; interior(line, pos)
-  // reads the raster, fill(line, pos) marks a pixel interior.
-  template <class IsInside, class MakeInside>
-  void BuildSpans(int32_t lines, int32_t positions, IsInside interior, MakeInside fill);
+  // Line spans measured along `lines` line indexes; pixel(line, pos) is the
+  // raster pixel at that position of that line (255 inside).
+  template <class PixelAt>
+  void BuildSpans(int32_t lines, int32_t positions, PixelAt pixel);
 
   bool vertical_ = false;
   bool hardcore_ = false;
@@ -187,8 +187,8 @@ inline int32_t TBalon::LineWidth(int32_t y, int32_t h) const {
   return end - start - 1;
 }
 
-template <class IsInside, class MakeInside>
-void TBalon::BuildSpans(int32_t lines, int32_t positions, IsInside interior, MakeInside fill) {
+template <class PixelAt>
+void TBalon::BuildSpans(int32_t lines, int32_t positions, PixelAt pixel) {
   SpanFrom.SetCount(lines);
   SpanTo.SetCount(lines);
   Loathing.SetLines(lines);
@@ -198,7 +198,7 @@ void TBalon::BuildSpans(int32_t lines, int32_t positions, IsInside interior, Mak
     int32_t from = positions;
     int32_t to = 0;
     for (int32_t p = 0; p < positions; ++p) {
-      if (interior(r, p)) {
+      if (pixel(r, p) == 255) {
         if (p < from) from = p;
         if (p > to) to = p;
         if (r < FirstLine) FirstLine = r;
@@ -218,7 +218,7 @@ void TBalon::BuildSpans(int32_t lines, int32_t positions, IsInside interior, Mak
     }
   }
   for (int32_t r = FirstLine; r <= LastLine; ++r) {
-    for (int32_t p = SpanFrom[r]; p <= SpanTo[r]; ++p) fill(r, p);
+    for (int32_t p = SpanFrom[r]; p <= SpanTo[r]; ++p) pixel(r, p) = 255;
   }
   BuildRangeTables();
 }

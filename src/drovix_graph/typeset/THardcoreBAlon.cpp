@@ -12,9 +12,8 @@ THardcoreBAlon::THardcoreBAlon(const TDrovixGraph& mask, int32_t maxX, int32_t m
 // the phrases are drawn.
 void THardcoreBAlon::BuildShape() {
   const int32_t right = Width() - 1;
-  BuildSpans(
-      Width(), Height(), [this, right](int32_t line, int32_t pos) { return RowPtr(pos)[right - line] == 255; },
-      [this, right](int32_t line, int32_t pos) { RowPtr(pos)[right - line] = 255; });
+  BuildSpans(Width(), Height(),
+             [this, right](int32_t line, int32_t pos) -> int32_t& { return RowPtr(pos)[right - line]; });
 }
 
 // A phrase across lines Y .. Y + w - 1 covers columns Width - Y - w ..

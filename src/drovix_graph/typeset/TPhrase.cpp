@@ -127,25 +127,40 @@ std::unique_ptr<TWord> TPhrase::Draw() const {
   auto out = std::make_unique<TWord>();
   out->SetSize(Thickness(), Length(EndsLine));
   out->FillWhite();
-  int32_t x = 0;
+  PasteWords<false>(*out);
+  return out;
+}
+
+template <bool Vertical>
+void TPhrase::PasteWords(TWord& out) const {
+  // The extent of out across the line.
+  const int32_t room = Vertical ? out.Width() : out.Height();
+  int32_t along = 0;
   for (int32_t i = 0; i < Words.Count(); ++i) {
     const TWord& w = Words.Items(i);
-    const int32_t width = WordLength<false>(w);
-    const int32_t height = std::max(1, WordThickness<false>(w));
-    int32_t dy;
+    const int32_t length = WordLength<Vertical>(w);
+    const int32_t thickness = std::max(1, WordThickness<Vertical>(w));
+    int32_t across;
     switch (w.VAlign) {
-      case 0: dy = out->Height() - height; break;
-      case 1: dy = 0; break;
-      default: dy = (out->Height() - height) / 2; break;
+      case 0: across = room - thickness; break;
+      case 1: across = 0; break;
+      default: across = (room - thickness) / 2; break;
     }
     if (!w.IsHyphen || EndsLine) {
       const std::unique_ptr<TDrovixGraph> scaled = w.Clone();
-      scaled->Resize(height, width);
-      out->PasteDarker(*scaled, dy, x);
+      if constexpr (Vertical) {
+        scaled->Resize(length, thickness);
+        out.PasteDarker(*scaled, along, across);
+      } else {
+        scaled->Resize(thickness, length);
+        out.PasteDarker(*scaled, across, along);
+      }
     }
-    x += width;
+    along += length;
   }
-  return out;
 }
+
+template void TPhrase::PasteWords<false>(TWord&) const;
+template void TPhrase::PasteWords<true>(TWord&) const;
 
 }  // namespace drovix

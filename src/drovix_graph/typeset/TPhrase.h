@@ -78,6 +78,12 @@ class TPhrase : public TObject {
   int32_t WordLength(const TWord& w) const;
   template <bool Vertical>
   int32_t WordThickness(const TWord& w) const;
+  // Pastes the words into out one after the other along the line, each
+  // scaled to its length and thickness and placed across the line by its
+  // VAlign; the hyphen of an optional hyphen only when the phrase ends its
+  // line.
+  template <bool Vertical>
+  void PasteWords(TWord& out) const;
 };
 
 }  // namespace drovix

@@ -8,9 +8,7 @@ TVertBalon::TVertBalon(const TDrovixGraph& mask, int32_t maxX, int32_t maxY, int
 }
 
 void TVertBalon::BuildShape() {
-  BuildSpans(
-      Width(), Height(), [this](int32_t line, int32_t pos) { return RowPtr(pos)[line] == 255; },
-      [this](int32_t line, int32_t pos) { RowPtr(pos)[line] = 255; });
+  BuildSpans(Width(), Height(), [this](int32_t line, int32_t pos) -> int32_t& { return RowPtr(pos)[line]; });
 }
 
 void TVertBalon::RenderText() {

@@ -21,24 +21,7 @@ std::unique_ptr<TWord> TVertPhrase::Draw() const {
   auto out = std::make_unique<TWord>();
   out->SetSize(std::max(1, Length(EndsLine)), std::max(1, Thickness()));
   out->FillWhite();
-  int32_t y = 0;
-  for (int32_t i = 0; i < Words.Count(); ++i) {
-    const TWord& w = Words.Items(i);
-    const int32_t width = std::max(1, WordThickness<true>(w));
-    const int32_t height = WordLength<true>(w);
-    int32_t dx;
-    switch (w.VAlign) {
-      case 0: dx = out->Width() - width; break;
-      case 1: dx = 0; break;
-      default: dx = (out->Width() - width) / 2; break;
-    }
-    if (!w.IsHyphen || EndsLine) {
-      const std::unique_ptr<TDrovixGraph> scaled = w.Clone();
-      scaled->Resize(height, width);
-      out->PasteDarker(*scaled, y, dx);
-    }
-    y += height;
-  }
+  PasteWords<true>(*out);
   return out;
 }
 
