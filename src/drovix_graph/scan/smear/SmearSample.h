@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/SmoothWeights.h"
 #include "drovix_graph/scan/smear/SmearThresholds.h"
 
