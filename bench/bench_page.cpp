@@ -31,9 +31,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_parser/script/TDrovixManga.h"

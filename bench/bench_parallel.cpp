@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace {
 

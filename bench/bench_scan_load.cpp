@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/typeset/TBalon.h"
 #include "drovix_graph/typeset/TFont.h"
 #include "drovix_graph/typeset/TTypesetSettings.h"

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "FuzzUtil.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_parser/build/PageBuilder.h"

@@ -18,7 +18,7 @@
 #include <utility>
 
 #include "FuzzUtil.h"
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_parser/record/TBuildRecord.h"
 
 namespace {

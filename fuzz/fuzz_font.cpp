@@ -10,7 +10,7 @@
 #include <string>
 
 #include "FuzzUtil.h"
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/typeset/TFont.h"
 #include "drovix_graph/typeset/TWord.h"

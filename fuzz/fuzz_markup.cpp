@@ -13,7 +13,7 @@
 #include <string>
 
 #include "FuzzUtil.h"
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"

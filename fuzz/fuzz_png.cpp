@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <string>
 
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_parser/script/TDrovixManga.h"
 
 namespace {

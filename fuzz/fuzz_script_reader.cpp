@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_parser/script/ScriptEncoding.h"
 #include "drovix_parser/script/TParamsContainer.h"
 #include "drovix_parser/script/TextHelpers.h"

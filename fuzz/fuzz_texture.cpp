@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "FuzzUtil.h"
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixColorTexture.h"
 #include "drovix_graph/raster/TDrovixTexture.h"
 #include "drovix_graph/raster/png/PngSupport.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/Tga.h"
 

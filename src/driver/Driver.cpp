@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "driver/CommandLine.h"
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Interrupt.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Interrupt.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_parser/build/MangaRun.h"
 #include "drovix_parser/script/TDrovixManga.h"

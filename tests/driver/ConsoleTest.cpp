@@ -1,4 +1,4 @@
-#include "driver/Console.h"
+#include "driver/console/Console.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {

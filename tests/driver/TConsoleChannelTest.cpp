@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "driver/CommandLine.h"
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/TConsoleChannel.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/TConsoleChannel.h"
 
 namespace drovix {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "driver/CommandLine.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "driver/Driver.h"
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 
 namespace drovix {
 namespace {

@@ -10,8 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 
 namespace drovix::testing {
 

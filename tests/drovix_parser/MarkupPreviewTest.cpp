@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_parser/build/MarkupPreview.h"
 
 namespace drovix {

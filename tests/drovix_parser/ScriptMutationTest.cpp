@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "MangaTestUtil.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_parser/script/TDrovixManga.h"
 
 namespace drovix {

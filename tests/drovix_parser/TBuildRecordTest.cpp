@@ -8,7 +8,7 @@
 #include <string>
 
 #include "MangaTestUtil.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "MangaTestUtil.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_parser/script/TDrovixManga.h"
 
 namespace drovix {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "MangaTestUtil.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/raster/FileAge.h"
 #include "drovix_parser/build/TPageRecord.h"
 #include "drovix_parser/script/TDrovixMangaPage.h"

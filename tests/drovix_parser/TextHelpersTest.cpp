@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
 #include "driver/Driver.h"
 #include "ProgramTestUtil.h"
 

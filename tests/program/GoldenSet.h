@@ -22,8 +22,8 @@
 #include <utility>
 #include <vector>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
 #include "program/RunCommand.h"
 
 namespace drovix::golden {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
 #include "program/RunCommand.h"
 
 namespace drovix::program_test {

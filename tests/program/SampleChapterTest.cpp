@@ -9,8 +9,8 @@
 #include <string>
 
 #include "ProgramTestUtil.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/typeset/FontSheetMaker.h"
 #include "drovix_graph/typeset/TFont.h"

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/typeset/FontSheetMaker.h"

@@ -3,8 +3,8 @@
 #include <exception>
 #include <vector>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TOutputFile.h"
 #include "drovix_graph/raster/WriteFailure.h"
 

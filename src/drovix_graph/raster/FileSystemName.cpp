@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "driver/TCoreLease.h"
+#include "driver/console/TCoreLease.h"
 
 namespace drovix {
 namespace {

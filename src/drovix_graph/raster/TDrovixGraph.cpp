@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/Bmp.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/ParallelRows.h"

@@ -1,7 +1,7 @@
 #include "drovix_graph/raster/TDrovixTexture.h"
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/GreyLevel.h"
 #include "drovix_graph/raster/TextureSampling.h"
 

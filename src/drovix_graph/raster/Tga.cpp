@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/PictureSize.h"
 #include "drovix_graph/raster/TDrovixGraph.h"

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 
 namespace drovix {
 

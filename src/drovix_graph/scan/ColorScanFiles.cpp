@@ -2,7 +2,7 @@
 // three planes (blue in the raster itself, green and red in their planes).
 #include <vector>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/raster/Bmp.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"

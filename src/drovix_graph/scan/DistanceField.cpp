@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/Console.h"
+#include "driver/console/Console.h"
 #include "drovix_graph/raster/Rounding.h"
 
 namespace drovix {

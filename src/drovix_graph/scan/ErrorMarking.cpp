@@ -7,9 +7,9 @@
 #include <exception>
 #include <filesystem>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"

@@ -12,8 +12,8 @@
 #include <cmath>
 #include <vector>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
 namespace drovix {

@@ -3,10 +3,14 @@
 // reading it shares with the colour-key list of balloon cleaning.
 #pragma once
 
-#include <charconv>
 #include <cstdint>
+#include <limits>
 #include <string>
+#include <string_view>
+#include <type_traits>
 #include <vector>
+
+#include "cl_Classes/NumberReader.h"
 
 namespace drovix {
 
@@ -35,15 +39,23 @@ TLayerList ReadLayerList(const std::string& description);
 // breaks count as blanks. An empty text gives one empty field.
 std::vector<std::string> SplitListFields(const std::string& text);
 
-// Reads the whole field as a decimal number of type T (an optional leading
-// "+" allowed); false when the field holds anything else.
+// Reads the whole field as a decimal number (int32_t or float) with the
+// program's number reader, one leading "+" allowed before the number's own
+// sign; false when the field holds anything else or an integer leaves 32 bits.
 template <class T>
 bool ParseListNumber(const std::string& field, T& value) {
-  const char* first = field.data();
-  const char* last = field.data() + field.size();
-  if (first != last && *first == '+') ++first;
-  const auto [ptr, ec] = std::from_chars(first, last, value);
-  return ec == std::errc() && ptr == last;
+  std::string_view text(field);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (!text.empty() && text.front() == '+') return false;
+  if constexpr (std::is_integral_v<T>) {
+    int64_t v = 0;
+    if (!ReadDecimalInteger(text, v) || v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
+      return false;
+    value = static_cast<T>(v);
+    return true;
+  } else {
+    return ReadDecimalNumber(text, value);
+  }
 }
 
 }  // namespace drovix

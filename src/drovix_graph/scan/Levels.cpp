@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/raster/GrainBlend.h"
 #include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/SmoothSample.h"

@@ -1,7 +1,7 @@
 // The plane set-up and the closing steps of splitting a loaded page scan.
 #include "drovix_graph/scan/PackedSplit.h"
 
-#include "driver/Console.h"
+#include "driver/console/Console.h"
 
 namespace drovix {
 

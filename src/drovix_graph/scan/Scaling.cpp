@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/DeformPosition.h"
 #include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/raster/Rounding.h"

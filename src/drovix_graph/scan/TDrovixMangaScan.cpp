@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <system_error>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/scan/PackedSplit.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <memory>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/raster/Bmp.h"
 #include "drovix_graph/raster/GreyLevel.h"
 #include "drovix_graph/raster/png/PngSupport.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/scan/ColourNumber.h"
 #include "drovix_graph/scan/LayerList.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"

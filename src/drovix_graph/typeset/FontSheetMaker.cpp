@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <memory>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
 
 namespace drovix {

@@ -1,7 +1,7 @@
 #include "drovix_graph/typeset/Hyphenation.h"
 
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {

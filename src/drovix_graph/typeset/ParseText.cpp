@@ -4,8 +4,8 @@
 #include <string_view>
 #include <utility>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/typeset/Hyphenation.h"
 #include "drovix_graph/typeset/TVertPhrase.h"
 #include "drovix_graph/typeset/TWords.h"

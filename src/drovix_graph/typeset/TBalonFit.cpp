@@ -6,9 +6,9 @@
 #include <functional>
 #include <vector>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/typeset/TBalon.h"
 
 namespace drovix {

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/typeset/TBalon.h"
 

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <utility>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/SpeckCleaning.h"
 #include "drovix_graph/typeset/FontSheetMaker.h"
 #include "drovix_graph/typeset/TWord.h"

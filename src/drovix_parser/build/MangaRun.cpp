@@ -1,8 +1,8 @@
 #include "drovix_parser/build/MangaRun.h"
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Interrupt.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Interrupt.h"
 #include "drovix_parser/build/MarkupPreview.h"
 #include "drovix_parser/build/StaleTemporaries.h"
 #include "drovix_parser/build/TPageScheduler.h"

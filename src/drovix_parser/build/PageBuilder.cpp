@@ -8,10 +8,10 @@
 #include <exception>
 #include <string>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
-#include "driver/Interrupt.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
+#include "driver/console/Interrupt.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/raster/png/PngSupport.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/FileAge.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_parser/record/TBuildRecord.h"

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <thread>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Interrupt.h"
-#include "driver/TConsoleChannel.h"
-#include "driver/TCoreLease.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Interrupt.h"
+#include "driver/console/TConsoleChannel.h"
+#include "driver/console/TCoreLease.h"
 #include "drovix_graph/raster/PictureSize.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/scan/Scaling.h"

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "cl_Classes/NumberReader.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
 
 namespace drovix {

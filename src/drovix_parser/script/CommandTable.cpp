@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {

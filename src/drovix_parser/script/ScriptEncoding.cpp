@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 
 namespace drovix {
 namespace {

@@ -4,9 +4,9 @@
 #include <exception>
 #include <utility>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/typeset/ParseText.h"
 #include "drovix_parser/script/ScriptPaths.h"
 #include "drovix_parser/script/TScriptHead.h"

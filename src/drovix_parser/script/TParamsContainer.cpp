@@ -3,9 +3,9 @@
 #include <array>
 
 #include "cl_Classes/NumberReader.h"
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_graph/typeset/FontSheetMaker.h"
 #include "drovix_parser/script/TextHelpers.h"

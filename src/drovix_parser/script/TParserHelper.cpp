@@ -6,8 +6,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_parser/script/ScriptEncoding.h"
 #include "drovix_parser/script/TextHelpers.h"

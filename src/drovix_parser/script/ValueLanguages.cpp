@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_parser/script/TextHelpers.h"
 
 namespace drovix {

@@ -6,8 +6,8 @@
 #include <stdexcept>
 
 #include "RasterTestUtil.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/Bmp.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/raster/FileSystemName.h"
 
 namespace drovix {

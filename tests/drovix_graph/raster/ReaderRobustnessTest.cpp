@@ -9,7 +9,7 @@
 #include <random>
 
 #include "RasterTestUtil.h"
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/raster/png/PngSupport.h"

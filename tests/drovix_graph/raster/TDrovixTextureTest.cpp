@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "RasterTestUtil.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixColorTexture.h"
 #include "drovix_graph/raster/TDrovixTexture.h"
 #include "drovix_graph/raster/png/PngSupport.h"

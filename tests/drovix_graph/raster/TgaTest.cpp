@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "RasterTestUtil.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/Tga.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "ScanTestUtil.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
 namespace drovix {

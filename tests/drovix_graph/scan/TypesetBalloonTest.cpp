@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <functional>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/scan/ScanTestUtil.h"
 #include "drovix_graph/typeset/FontSheet.h"
 

@@ -2,8 +2,8 @@
 // colours on grey and colour pages, textures and where they are anchored.
 #include <gtest/gtest.h>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "layers_fixture.h"
 
 namespace drovix {

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/scan/LayerList.h"
 
 namespace drovix {

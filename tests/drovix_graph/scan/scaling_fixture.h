@@ -12,8 +12,8 @@
 #include <string_view>
 #include <type_traits>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 

@@ -8,7 +8,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 #include "scaling_fixture.h"
 
 namespace drovix {

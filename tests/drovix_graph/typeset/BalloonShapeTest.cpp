@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/typeset/FontSheet.h"
 #include "drovix_graph/typeset/ParseText.h"
 #include "drovix_graph/typeset/TBalon.h"

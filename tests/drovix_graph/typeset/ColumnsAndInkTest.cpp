@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/typeset/FontSheet.h"
 #include "drovix_graph/typeset/TBalon.h"
 #include "drovix_graph/typeset/THardcoreBAlon.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {

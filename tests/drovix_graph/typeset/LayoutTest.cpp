@@ -6,8 +6,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/typeset/FontSheet.h"
 #include "drovix_graph/typeset/ParseText.h"
 #include "drovix_graph/typeset/TBalon.h"

@@ -5,8 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/typeset/FontSheet.h"
 #include "drovix_graph/typeset/TVertPhrase.h"
 

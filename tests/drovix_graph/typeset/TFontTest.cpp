@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/typeset/FontSheet.h"
 #include "drovix_graph/typeset/TWord.h"
 

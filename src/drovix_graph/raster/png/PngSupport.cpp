@@ -11,9 +11,9 @@
 #include <memory>
 #include <mutex>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/TOutputFile.h"

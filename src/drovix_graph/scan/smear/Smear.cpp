@@ -22,9 +22,9 @@
 #include <cstdint>
 #include <span>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
-#include "driver/TCoreLease.h"
+#include "driver/console/Console.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/TCoreLease.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_graph/scan/smear/SmearBands.h"

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/Console.h"
+#include "driver/console/Console.h"
 #include "drovix_graph/raster/ParallelRows.h"
 #include "drovix_graph/scan/smear/TSmearer.h"
 

@@ -32,7 +32,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/Console.h"
+#include "driver/console/Console.h"
 #include "drovix_graph/scan/smear/SmearThresholds.h"
 
 namespace drovix {

@@ -1,12 +1,12 @@
-#include "driver/Interrupt.h"
+#include "driver/console/Interrupt.h"
 
 #include <signal.h>
 
 #include <atomic>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
-#include "driver/TConsoleChannel.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
+#include "driver/console/TConsoleChannel.h"
 
 namespace drovix {
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/Cp1251.h"
+#include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {

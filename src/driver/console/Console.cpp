@@ -1,12 +1,12 @@
-#include "driver/Console.h"
+#include "driver/console/Console.h"
 
 #include <cstdio>
 #include <mutex>
 #include <set>
 
-#include "driver/Cp1251.h"
-#include "driver/Error.h"
-#include "driver/TConsoleChannel.h"
+#include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
+#include "driver/console/TConsoleChannel.h"
 
 namespace drovix {
 namespace {

@@ -1,8 +1,8 @@
-#include "driver/TConsoleChannel.h"
+#include "driver/console/TConsoleChannel.h"
 
 #include <cstdio>
 
-#include "driver/Console.h"
+#include "driver/console/Console.h"
 
 namespace drovix {
 namespace {

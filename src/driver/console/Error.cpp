@@ -1,4 +1,4 @@
-#include "driver/Error.h"
+#include "driver/console/Error.h"
 
 #include <cstdio>
 #include <vector>

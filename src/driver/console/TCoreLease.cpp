@@ -1,4 +1,4 @@
-#include "driver/TCoreLease.h"
+#include "driver/console/TCoreLease.h"
 
 #include <sched.h>
 
