@@ -82,11 +82,12 @@ std::string SettingLine(FuzzedDataProvider& in) {
   return line + ")\n";
 }
 
-// A balloon text of arbitrary bytes; parentheses would end the entry, so
+// A balloon text of arbitrary bytes, long enough to pass the lengths at
+// which the text and its lines are cut; parentheses would end the entry, so
 // they become the tags for literal parentheses.
 std::string BalloonText(FuzzedDataProvider& in) {
   std::string out;
-  for (const char c : in.ConsumeRandomLengthString(300)) {
+  for (const char c : in.ConsumeRandomLengthString(1200)) {
     if (c == '(')
       out += "%[";
     else if (c == ')')
@@ -169,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     } loan{manga.Fonts};
     for (size_t i = 0; i < 3; ++i) std::swap(manga.Fonts[i], Fonts()[i]);
     for (auto& page : manga.Pages) {
-      drovix::BuildPage(manga, *page);
+      drovix::BuildPage(manga, *page, *manga.BuildRecord);
       page.reset();
     }
     manga.SaveBuildRecord();
