@@ -26,7 +26,8 @@
 #include "driver/Cp1251.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/png/PngSupport.h"
-#include "program/RunCommand.h"
+#include "common/RunCommand.h"
+#include "common/TgaFile.h"
 
 namespace drovix::golden {
 
@@ -54,29 +55,9 @@ class TRgbaPicture {
     }
   }
   void SaveTga(const std::string& base) const {
-    std::string bytes(18, '\0');
-    bytes[2] = 10;
-    bytes[12] = static_cast<char>(w_ & 255);
-    bytes[13] = static_cast<char>(w_ >> 8);
-    bytes[14] = static_cast<char>(h_ & 255);
-    bytes[15] = static_cast<char>(h_ >> 8);
-    bytes[16] = 32;
-    bytes[17] = 8;
-    bytes.reserve(bytes.size() + px_.size() * 4 + px_.size() / 128 + 1);
-    for (int32_t y = h_ - 1; y >= 0; --y)  // the bottom row first
-      for (int32_t x = 0; x < w_; x += 128) {
-        const int32_t n = std::min(128, w_ - x);
-        bytes += static_cast<char>(n - 1);
-        for (int32_t k = x; k < x + n; ++k) {
-          const uint32_t p = At(k, y);
-          bytes += static_cast<char>(p >> 16);
-          bytes += static_cast<char>(p >> 8);
-          bytes += static_cast<char>(p);
-          bytes += static_cast<char>(p >> 24);
-        }
-      }
-    std::filesystem::create_directories(std::filesystem::path(base).parent_path());
-    std::ofstream(base + ".tga", std::ios::binary) << bytes;
+    test_common::WriteFileBytes(base + ".tga",
+                                test_common::TgaBytes(w_, h_, test_common::TTgaForm::kRle32Rows,
+                                                      [this](int32_t x, int32_t y) { return At(x, y); }));
   }
 
  private:

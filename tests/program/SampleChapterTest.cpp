@@ -28,15 +28,10 @@ struct TRun {
   int status = -1;
 };
 
+// The command with empty input, its output and error together.
 TRun RunCommand(const std::string& command) {
-  TRun run;
-  FILE* pipe = ::popen((command + " </dev/null 2>&1").c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buf[4096];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) run.out.append(buf, n);
-  const int st = ::pclose(pipe);
-  run.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-  return run;
+  const TCommandResult run = drovix::RunCommand(command + " </dev/null 2>&1");
+  return {run.output, run.status};
 }
 
 TEST(FontSheet, DejaVuSheetLoadsWithTheAskedSizeOfYu) {
