@@ -10,19 +10,11 @@
 
 #include "GoldenSet.h"
 #include "ProgramTestUtil.h"
+#include "common/Crc32.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 
 namespace drovix::program_test {
 namespace {
-
-uint32_t Crc32(const std::string& bytes) {
-  uint32_t c = 0xFFFFFFFFu;
-  for (const char ch : bytes) {
-    c ^= static_cast<unsigned char>(ch);
-    for (int32_t k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-  }
-  return c ^ 0xFFFFFFFFu;
-}
 
 void Be32(std::string& out, uint32_t v) {
   for (int32_t shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(v >> shift & 255);
@@ -31,7 +23,7 @@ void Be32(std::string& out, uint32_t v) {
 void Chunk(std::string& png, const std::string& type, const std::string& data) {
   Be32(png, static_cast<uint32_t>(data.size()));
   png += type + data;
-  Be32(png, Crc32(type + data));
+  Be32(png, test_common::Crc32(type + data));
 }
 
 // An 8-bit PNG of `channels` bytes per pixel, its zlib stream made of
