@@ -31,7 +31,8 @@ namespace fs = std::filesystem;
 // A 32-bit uncompressed TGA from RGBA rows, top row first.
 void SaveTga(const std::string& path, int32_t w, int32_t h, const std::vector<uint8_t>& rgba) {
   drovix::test_common::WriteFileBytes(
-      path, drovix::test_common::TgaBytes(w, h, drovix::test_common::TTgaForm::kRaw32, [&](int32_t x, int32_t y) {
+      path,
+      drovix::test_common::TgaBytes(w, h, drovix::test_common::TTgaForm::kRaw32, [&](int32_t x, int32_t y) {
         const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
         return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
       }));

@@ -50,9 +50,11 @@ TEST_P(GoldenPages, OutputsKeepTheirChecksums) {
       golden::RunChecksums(dir.Path(), result, golden::ShownCrashPhrases(CrashPhrases()));
 
   if (Updating()) {
-    golden::WriteChecksumFile(ChecksumFile(run.name),
-                              std::string("golden run \"") + run.name +
-                                  "\": PNG pages as size, layout and decoded pixels, other files as bytes (FNV-1a 64)", lines);
+    golden::WriteChecksumFile(
+        ChecksumFile(run.name),
+        std::string("golden run \"") + run.name +
+            "\": PNG pages as size, layout and decoded pixels, other files as bytes (FNV-1a 64)",
+        lines);
     std::printf("%s", result.output.c_str());
     GTEST_SKIP() << "checksums written to " << ChecksumFile(run.name);
   }

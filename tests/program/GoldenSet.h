@@ -22,12 +22,12 @@
 #include <utility>
 #include <vector>
 
+#include "common/RunCommand.h"
+#include "common/TgaFile.h"
 #include "driver/Console.h"
 #include "driver/Cp1251.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/png/PngSupport.h"
-#include "common/RunCommand.h"
-#include "common/TgaFile.h"
 
 namespace drovix::golden {
 
@@ -438,8 +438,8 @@ inline std::string PngContent(const std::string& path) {
   } catch (...) {
     return "unreadable " + Checksum(bytes);
   }
-  return std::to_string(be32(16)) + "x" + std::to_string(be32(20)) + " " + layout + "/" + std::to_string(depth) +
-         (interlace != 0 ? " interlaced" : "") + " " + Checksum(pixels);
+  return std::to_string(be32(16)) + "x" + std::to_string(be32(20)) + " " + layout + "/" +
+         std::to_string(depth) + (interlace != 0 ? " interlaced" : "") + " " + Checksum(pixels);
 }
 
 inline std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {

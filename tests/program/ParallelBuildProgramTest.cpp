@@ -246,7 +246,8 @@ TEST_F(ParallelChapter, KilledRunKeepsItsFinishedPagesAndTheNextRemovesItsTempor
     const TRun rerun = Run({"-x", key});
     EXPECT_EQ(rerun.status, 0) << rerun.output;
     for (int i = 1; i <= 5; ++i)
-      EXPECT_NE(rerun.output.find("STRANICA: " + Name(i) + (recorded[i - 1] ? "\n  NEFIG DELAT6." : "\n  gruzhu...")),
+      EXPECT_NE(rerun.output.find("STRANICA: " + Name(i) +
+                                  (recorded[i - 1] ? "\n  NEFIG DELAT6." : "\n  gruzhu...")),
                 std::string::npos)
           << rerun.output;
     for (const std::string& name : stale) EXPECT_FALSE(Exists(d() + name)) << name;

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/Console.h"
-#include "driver/Cp1251.h"
 #include "common/RunCommand.h"
 #include "common/TempFolder.h"
 #include "common/TgaFile.h"
+#include "driver/Console.h"
+#include "driver/Cp1251.h"
 
 namespace drovix::program_test {
 
@@ -78,7 +78,8 @@ class TPicture {
   // "<base>.tga", 32 bits, run-length encoded (the form that keeps alpha),
   // in raw packets of up to 128 pixels.
   void SaveTga(const std::string& base) const {
-    WriteBytes(base + ".tga", test_common::TgaBytes(w_, h_, test_common::TTgaForm::kRle32Runs, [this](int32_t x, int32_t y) {
+    WriteBytes(base + ".tga",
+               test_common::TgaBytes(w_, h_, test_common::TTgaForm::kRle32Runs, [this](int32_t x, int32_t y) {
                  const uint8_t* p = &px_[(static_cast<size_t>(y) * w_ + x) * 4];
                  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
                }));

@@ -38,10 +38,11 @@ class TGreyPicture {
   }
   // Writes "<base>.tga": 24-bit uncompressed, rows bottom-up.
   void SaveTga(const std::string& base) const {
-    test_common::WriteFileBytes(base + ".tga",
-                                test_common::TgaBytes(w_, h_, test_common::TTgaForm::kRaw24, [this](int32_t x, int32_t y) {
-                                  return uint32_t{px_[static_cast<size_t>(y * w_ + x)]} * 0x010101u;
-                                }));
+    test_common::WriteFileBytes(
+        base + ".tga",
+        test_common::TgaBytes(w_, h_, test_common::TTgaForm::kRaw24, [this](int32_t x, int32_t y) {
+          return uint32_t{px_[static_cast<size_t>(y * w_ + x)]} * 0x010101u;
+        }));
   }
 
  private:
