@@ -67,8 +67,11 @@ int main(int argc, char** argv) {
                              run.name + ".txt";
     const char* verdict = "written";
     if (update) {
-      golden::WriteChecksumFile(file, std::string("golden run \"") + run.name + "\" at scale " +
-                                          std::to_string(scale) + " (FNV-1a 64)", lines);
+      golden::WriteChecksumFile(
+          file,
+          std::string("golden run \"") + run.name + "\" at scale " + std::to_string(scale) +
+              ": PNG pages as size, layout and decoded pixels, other files as bytes (FNV-1a 64)",
+          lines);
     } else {
       const std::vector<std::string> expected = golden::ReadChecksumFile(file);
       verdict = expected.empty() ? "NO CHECKSUMS" : expected == lines ? "same" : "DIFFERENT";

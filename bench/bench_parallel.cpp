@@ -21,6 +21,7 @@
 #include <thread>
 #include <vector>
 
+#include "common/TgaFile.h"
 #include "driver/console/Cp1251.h"
 
 namespace {
@@ -29,24 +30,12 @@ namespace fs = std::filesystem;
 
 // A 32-bit uncompressed TGA from RGBA rows, top row first.
 void SaveTga(const std::string& path, int32_t w, int32_t h, const std::vector<uint8_t>& rgba) {
-  std::string bytes(18, '\0');
-  bytes[2] = 2;
-  bytes[12] = static_cast<char>(w & 255);
-  bytes[13] = static_cast<char>(w >> 8);
-  bytes[14] = static_cast<char>(h & 255);
-  bytes[15] = static_cast<char>(h >> 8);
-  bytes[16] = 32;
-  bytes[17] = 8;
-  bytes.reserve(bytes.size() + rgba.size());
-  for (int32_t y = h - 1; y >= 0; --y)
-    for (int32_t x = 0; x < w; ++x) {
-      const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
-      bytes += static_cast<char>(p[2]);
-      bytes += static_cast<char>(p[1]);
-      bytes += static_cast<char>(p[0]);
-      bytes += static_cast<char>(p[3]);
-    }
-  std::ofstream(path, std::ios::binary) << bytes;
+  drovix::test_common::WriteFileBytes(
+      path,
+      drovix::test_common::TgaBytes(w, h, drovix::test_common::TTgaForm::kRaw32, [&](int32_t x, int32_t y) {
+        const uint8_t* p = &rgba[(static_cast<size_t>(y) * w + x) * 4];
+        return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+      }));
 }
 
 void Fill(std::vector<uint8_t>& px, int32_t w, int32_t top, int32_t bottom, int32_t left, int32_t right,

@@ -82,11 +82,13 @@ std::string SettingLine(FuzzedDataProvider& in) {
   return line + ")\n";
 }
 
-// A balloon text of arbitrary bytes; parentheses would end the entry, so
-// they become the tags for literal parentheses.
+// A balloon text of arbitrary bytes, up to 1200 of them: far more than a
+// balloon of these pages holds, so that texts that cannot fit are tried
+// too; parentheses would end the entry, so they become the tags for literal
+// parentheses.
 std::string BalloonText(FuzzedDataProvider& in) {
   std::string out;
-  for (const char c : in.ConsumeRandomLengthString(300)) {
+  for (const char c : in.ConsumeRandomLengthString(1200)) {
     if (c == '(')
       out += "%[";
     else if (c == ')')

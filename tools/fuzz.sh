@@ -9,6 +9,7 @@
 # found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/install_deps.sh --fuzz
 seconds=${1:-60}
 shift || true
 targets=("$@")
@@ -33,6 +34,8 @@ for t in "${targets[@]}"; do
   max_len=4096
   len_control=100
   [ "$t" = fuzz_font ] && max_len=65536
+  # Room for three balloon texts of up to 1200 bytes each.
+  [ "$t" = fuzz_build ] && max_len=8192
   case "$t" in fuzz_font | fuzz_markup | fuzz_build) len_control=0 ;; esac
   # A whole build of a page one pixel wide works on 200 x 12800 pixels: on
   # a busy machine that takes a minute under the sanitizers without hanging.

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
+#   tools/install_deps.sh [--fuzz]
+# --fuzz adds what the libFuzzer targets need (tools/fuzz.sh).
 set -euo pipefail
 pkgs=(g++ cmake make libgtest-dev libpng-dev libpng16-16 libfreetype-dev fonts-dejavu-core python3-pil)
+# clang and its sanitizer and fuzzer runtimes.
+if [ "${1:-}" = --fuzz ]; then pkgs+=(clang libclang-rt-dev); fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -1,12 +1,11 @@
 // The console of pages built side by side: held text reaches standard output
-// in turn, notices once, and the -j key.
+// in turn, and notices once.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "driver/CommandLine.h"
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/TConsoleChannel.h"
@@ -55,26 +54,6 @@ TEST(ConsoleChannel, CancelledChannelDropsItsTextAndEndsTheWaitForItsTurn) {
   EXPECT_FALSE(live);
   EXPECT_TRUE(channel.Cancelled());
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
-
-TEST(CommandLineKeys, ParallelPages) {
-  const struct {
-    std::vector<std::string> args;
-    int32_t pages;
-  } cases[] = {
-      {{"ch"}, 0},
-      {{"ch", "-j"}, 0},
-      {{"ch", "-j4"}, 4},
-      {{"ch", "-J12"}, 12},
-      {{"ch", "-j2", "-j1"}, 1},
-      {{"ch", "-j0"}, -1},
-      {{"ch", "-jx"}, -1},
-      {{"ch", "-j3x"}, -1},
-      {{"ch", "-j99999999"}, -1},
-      {{"-jeans", "-j2"}, 2},  // argument 1 is the script
-      {{"-j3"}, 3},
-  };
-  for (const auto& c : cases) EXPECT_EQ(ParallelPagesKey(c.args), c.pages) << c.args.back();
 }
 
 }  // namespace

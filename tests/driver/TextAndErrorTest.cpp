@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "driver/CommandLine.h"
 #include "driver/console/Cp1251.h"
@@ -70,6 +71,26 @@ TEST(CommandLine, KeysAnywhereInAnyCase) {
   EXPECT_TRUE(HasCommandLineKey({"-x"}, "-X"));
   EXPECT_FALSE(HasCommandLineKey({Ru("-ж")}, Ru("-Ж")));
   EXPECT_FALSE(HasCommandLineKey({}, "-w"));
+}
+
+TEST(CommandLineKeys, ParallelPages) {
+  const struct {
+    std::vector<std::string> args;
+    int32_t pages;
+  } cases[] = {
+      {{"ch"}, 0},
+      {{"ch", "-j"}, 0},
+      {{"ch", "-j4"}, 4},
+      {{"ch", "-J12"}, 12},
+      {{"ch", "-j2", "-j1"}, 1},
+      {{"ch", "-j0"}, -1},
+      {{"ch", "-jx"}, -1},
+      {{"ch", "-j3x"}, -1},
+      {{"ch", "-j99999999"}, -1},
+      {{"-jeans", "-j2"}, 2},  // argument 1 is the script
+      {{"-j3"}, 3},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParallelPagesKey(c.args), c.pages) << c.args.back();
 }
 
 TEST(CrashPhrases, EighteenAndEachCanBePicked) {

@@ -10,28 +10,18 @@
 #include <functional>
 #include <string>
 
+#include "common/TempFolder.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
 
 namespace drovix::testing {
 
 // A fresh folder under the system's temporary folder, removed with the object.
-class TempFolder {
+class TempFolder : public test_common::TTempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "drovix-h1b-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    EXPECT_FALSE(path_.empty());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  TempFolder() : TTempFolder("drovix-h1b") { EXPECT_FALSE(Dir().empty()); }
   // Absolute, ending in '/'.
-  std::string Path() const { return path_ + "/"; }
-
- private:
-  std::string path_;
+  std::string Path() const { return Slashed(); }
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {

@@ -1,11 +1,9 @@
-// Names of temporaries a killed run leaves, and the pages a chapter may
-// build side by side within its memory.
+// Names of temporaries a killed run leaves, and whether their owner still
+// runs.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "drovix_parser/build/StaleTemporaries.h"
-#include "drovix_parser/build/TPageScheduler.h"
-#include "drovix_parser/record/TBuildRecord.h"
 
 namespace drovix {
 namespace {
@@ -48,33 +46,6 @@ TEST(StaleTemporaries, ProcessExists) {
   EXPECT_TRUE(ProcessExists(1));  // another user's process counts too
   EXPECT_FALSE(ProcessExists(0));
   EXPECT_FALSE(ProcessExists(-5));
-}
-
-TEST(PageScheduler, WorkingBytesFollowTheScaleOfTheBuild) {
-  const int32_t big = 2147483647;
-  // 28 bytes a pixel at the working size.
-  EXPECT_EQ(PageWorkingBytes(1000, 2000, 0, 200, 200, big, big), 28LL * 1000 * 2000);
-  EXPECT_EQ(PageWorkingBytes(1000, 2000, 0, 200, 200, 500, big), 28LL * 1000 * 2000);  // shrunk after
-  EXPECT_EQ(PageWorkingBytes(100, 200, 0, 200, 200, big, big), 28LL * 200 * 400);      // enlarged first
-  EXPECT_EQ(PageWorkingBytes(1000, 2000, 1, 200, 200, big, big), 28LL * 2000 * 4000);  // release: twice
-  EXPECT_EQ(PageWorkingBytes(4000, 4000, 1, 200, 200, big, big), 28LL * 4100 * 4100);  // capped side
-  EXPECT_EQ(PageWorkingBytes(0, 0, 0, 200, 200, big, big), 0);
-}
-
-TEST(BuildRecordSection, CopyTellsWhetherAnythingChanged) {
-  TBuildRecord main, page;
-  main.WriteString("a", "k1", "1");
-  main.WriteString("b", "k1", "x");
-  page.CopySection(main, "a");
-  EXPECT_EQ(page.AsText(), "[a]\nk1=1\n");
-  EXPECT_FALSE(main.CopySection(page, "a"));
-  page.WriteString("a", "k2", "2");
-  page.WriteString("a", "k1", "1");
-  EXPECT_TRUE(main.CopySection(page, "a"));
-  EXPECT_EQ(main.AsText(), "[a]\nk1=1\nk2=2\n[b]\nk1=x\n");
-  page.WriteString("a", "k1", "3");
-  EXPECT_TRUE(main.CopySection(page, "a"));
-  EXPECT_FALSE(main.CopySection(page, "missing"));
 }
 
 }  // namespace

@@ -150,5 +150,21 @@ TEST(BuildRecord, HugeDamagedRecordReadsInLinearTime) {
   EXPECT_EQ(record.ReadString("s0", "k0", "none"), "none");
 }
 
+TEST(BuildRecordSection, CopyTellsWhetherAnythingChanged) {
+  TBuildRecord main, page;
+  main.WriteString("a", "k1", "1");
+  main.WriteString("b", "k1", "x");
+  page.CopySection(main, "a");
+  EXPECT_EQ(page.AsText(), "[a]\nk1=1\n");
+  EXPECT_FALSE(main.CopySection(page, "a"));
+  page.WriteString("a", "k2", "2");
+  page.WriteString("a", "k1", "1");
+  EXPECT_TRUE(main.CopySection(page, "a"));
+  EXPECT_EQ(main.AsText(), "[a]\nk1=1\nk2=2\n[b]\nk1=x\n");
+  page.WriteString("a", "k1", "3");
+  EXPECT_TRUE(main.CopySection(page, "a"));
+  EXPECT_FALSE(main.CopySection(page, "missing"));
+}
+
 }  // namespace
 }  // namespace drovix

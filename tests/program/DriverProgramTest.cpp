@@ -52,15 +52,8 @@ TRunResult Drovix(const std::string& folder, const std::vector<std::string>& arg
            const std::string& stdinRedirect = "</dev/null") {
   std::string command = "cd '" + folder + "' && '" DROVIX_BINARY "'";
   for (const auto& a : args) command += " '" + a + "'";
-  command += " " + stdinRedirect + " 2>&1";
-  TRunResult run;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buf[4096];
-  for (size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) run.out.append(buf, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  const TCommandResult run = RunCommand(command + " " + stdinRedirect + " 2>&1");
+  return {run.output, run.status};
 }
 
 std::string Shown(const std::string& utf8) { return Transliterate(Ru(utf8)); }

@@ -1,7 +1,8 @@
 // The golden pages: the chapters of GoldenSet.h built by the program in
 // every quality mode, their outputs, build record and console text compared
-// with the checksums kept in tests/data/golden/. Work on speed must leave
-// every one of them unchanged.
+// with the checksums kept in tests/data/golden/ (PNG pages by what they
+// decode to, so that another zlib packing the same pixels differently still
+// passes). Work on speed must leave every one of them unchanged.
 //
 // To record new checksums after a deliberate change of output:
 //   tools/update_golden.sh [build folder]
@@ -49,8 +50,11 @@ TEST_P(GoldenPages, OutputsKeepTheirChecksums) {
       golden::RunChecksums(dir.Path(), result, golden::ShownCrashPhrases(CrashPhrases()));
 
   if (Updating()) {
-    golden::WriteChecksumFile(ChecksumFile(run.name),
-                              std::string("golden run \"") + run.name + "\": file checksum (FNV-1a 64)", lines);
+    golden::WriteChecksumFile(
+        ChecksumFile(run.name),
+        std::string("golden run \"") + run.name +
+            "\": PNG pages as size, layout and decoded pixels, other files as bytes (FNV-1a 64)",
+        lines);
     std::printf("%s", result.output.c_str());
     GTEST_SKIP() << "checksums written to " << ChecksumFile(run.name);
   }

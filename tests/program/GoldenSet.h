@@ -4,8 +4,8 @@
 // from fixed numbers, so every machine writes the same files. The same set at
 // a larger size serves the benchmark in bench/.
 //
-// Plain C++ and POSIX only (no test framework), so that the benchmark can
-// include it.
+// Plain C++, POSIX and the program's own picture reader (no test framework),
+// so that the benchmark can include it.
 #pragma once
 
 #include <stdlib.h>
@@ -22,9 +22,12 @@
 #include <utility>
 #include <vector>
 
+#include "common/RunCommand.h"
+#include "common/TgaFile.h"
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
-#include "program/RunCommand.h"
+#include "drovix_graph/raster/TDrovixGraph.h"
+#include "drovix_graph/raster/png/PngSupport.h"
 
 namespace drovix::golden {
 
@@ -52,29 +55,9 @@ class TRgbaPicture {
     }
   }
   void SaveTga(const std::string& base) const {
-    std::string bytes(18, '\0');
-    bytes[2] = 10;
-    bytes[12] = static_cast<char>(w_ & 255);
-    bytes[13] = static_cast<char>(w_ >> 8);
-    bytes[14] = static_cast<char>(h_ & 255);
-    bytes[15] = static_cast<char>(h_ >> 8);
-    bytes[16] = 32;
-    bytes[17] = 8;
-    bytes.reserve(bytes.size() + px_.size() * 4 + px_.size() / 128 + 1);
-    for (int32_t y = h_ - 1; y >= 0; --y)  // the bottom row first
-      for (int32_t x = 0; x < w_; x += 128) {
-        const int32_t n = std::min(128, w_ - x);
-        bytes += static_cast<char>(n - 1);
-        for (int32_t k = x; k < x + n; ++k) {
-          const uint32_t p = At(k, y);
-          bytes += static_cast<char>(p >> 16);
-          bytes += static_cast<char>(p >> 8);
-          bytes += static_cast<char>(p);
-          bytes += static_cast<char>(p >> 24);
-        }
-      }
-    std::filesystem::create_directories(std::filesystem::path(base).parent_path());
-    std::ofstream(base + ".tga", std::ios::binary) << bytes;
+    test_common::WriteFileBytes(base + ".tga",
+                                test_common::TgaBytes(w_, h_, test_common::TTgaForm::kRle32Rows,
+                                                      [this](int32_t x, int32_t y) { return At(x, y); }));
   }
 
  private:
@@ -417,6 +400,48 @@ inline std::string Checksum(const std::string& bytes) {
   return text;
 }
 
+// What a reader of a PNG file sees, whatever zlib packed it: the size, the
+// channel layout of the header (colour type, bit depth, interlacing) and the
+// checksum of the pixels as the program's reader decodes them (R, G, B, A
+// bytes per pixel, rows top to bottom). A file without a PNG header is
+// checksummed as bytes, so that a broken page still shows as different.
+inline std::string PngContent(const std::string& path) {
+  const std::string bytes = ReadFile(path);
+  static const std::string kSignature = "\x89PNG\r\n\x1a\n";
+  if (bytes.size() < 33 || bytes.compare(0, 8, kSignature) != 0 || bytes.compare(12, 4, "IHDR") != 0)
+    return "bytes " + Checksum(bytes);
+  const auto be32 = [&](size_t at) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return v;
+  };
+  const int32_t depth = static_cast<unsigned char>(bytes[24]), colour = static_cast<unsigned char>(bytes[25]);
+  const int32_t interlace = static_cast<unsigned char>(bytes[28]);
+  const char* const layout = colour == 0   ? "grey"
+                             : colour == 2 ? "rgb"
+                             : colour == 3 ? "palette"
+                             : colour == 4 ? "grey+alpha"
+                             : colour == 6 ? "rgba"
+                                           : "colour?";
+  std::string pixels;
+  try {
+    TDrovixGraph raster;
+    LoadPNG(raster, path.substr(0, path.size() - 4));
+    pixels.reserve(static_cast<size_t>(raster.Width()) * raster.Height() * 4);
+    for (int32_t y = 0; y < raster.Height(); ++y) {
+      const int32_t* row = raster.RowPtr(y);
+      for (int32_t x = 0; x < raster.Width(); ++x) {
+        const uint32_t p = static_cast<uint32_t>(row[x]);
+        for (int32_t shift = 0; shift < 32; shift += 8) pixels += static_cast<char>(p >> shift & 255);
+      }
+    }
+  } catch (...) {
+    return "unreadable " + Checksum(bytes);
+  }
+  return std::to_string(be32(16)) + "x" + std::to_string(be32(20)) + " " + layout + "/" +
+         std::to_string(depth) + (interlace != 0 ? " interlaced" : "") + " " + Checksum(pixels);
+}
+
 inline std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
   if (from.empty()) return text;
   for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -475,9 +500,10 @@ inline TRunResult RunProgram(const std::string& binary, const std::string& folde
   return RunCommand(command + " </dev/null 2>&1");
 }
 
-// The checksum lines of a finished run: every file the run wrote (output
-// pages, "_error.bmp", the build record, normalised) and the console text
-// (normalised). Inputs the chapter writer made are left out.
+// The checksum lines of a finished run: every file the run wrote (PNG pages
+// by their content, see PngContent; BMP pages and "_error.bmp" by their
+// bytes, which no library packs; the build record, normalised) and the
+// console text (normalised). Inputs the chapter writer made are left out.
 inline std::vector<std::string> RunChecksums(const std::string& folder, const TRunResult& run,
                                              const std::vector<std::string>& phrases) {
   namespace fs = std::filesystem;
@@ -486,6 +512,10 @@ inline std::vector<std::string> RunChecksums(const std::string& folder, const TR
     if (!e.is_regular_file()) continue;
     const std::string rel = fs::relative(e.path(), folder).string();
     if (rel.ends_with(".tga") || rel.ends_with(".manga")) continue;
+    if (rel.ends_with(".png")) {
+      files[rel] = PngContent(e.path().string());
+      continue;
+    }
     std::string bytes = ReadFile(e.path().string());
     if (rel.ends_with(".ini")) bytes = Normalised(std::move(bytes), folder, phrases);
     files[rel] = Checksum(bytes);

@@ -15,34 +15,23 @@
 #include <string>
 #include <vector>
 
+#include "common/RunCommand.h"
+#include "common/TempFolder.h"
+#include "common/TgaFile.h"
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
-#include "program/RunCommand.h"
 
 namespace drovix::program_test {
 
-class TempFolder {
+class TempFolder : public test_common::TTempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "drovix-prog-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-    EXPECT_FALSE(path_.empty());
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
+  TempFolder() : TTempFolder("drovix-prog") { EXPECT_FALSE(Dir().empty()); }
   // Absolute, ending in '/'.
-  std::string Path() const { return path_ + "/"; }
-
- private:
-  std::string path_;
+  std::string Path() const { return Slashed(); }
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
+  test_common::WriteFileBytes(path, bytes);
 }
 
 inline std::string ReadBytes(const std::string& path) {
@@ -89,29 +78,11 @@ class TPicture {
   // "<base>.tga", 32 bits, run-length encoded (the form that keeps alpha),
   // in raw packets of up to 128 pixels.
   void SaveTga(const std::string& base) const {
-    std::string bytes(18, '\0');
-    bytes[2] = 10;
-    bytes[12] = static_cast<char>(w_ & 255);
-    bytes[13] = static_cast<char>(w_ >> 8);
-    bytes[14] = static_cast<char>(h_ & 255);
-    bytes[15] = static_cast<char>(h_ >> 8);
-    bytes[16] = 32;
-    bytes[17] = 8;  // 8 alpha bits
-    std::vector<const uint8_t*> order;  // the bottom row first
-    for (int32_t y = h_ - 1; y >= 0; --y)
-      for (int32_t x = 0; x < w_; ++x) order.push_back(&px_[(static_cast<size_t>(y) * w_ + x) * 4]);
-    for (size_t i = 0; i < order.size(); i += 128) {
-      const size_t n = std::min<size_t>(128, order.size() - i);
-      bytes += static_cast<char>(n - 1);
-      for (size_t k = i; k < i + n; ++k) {
-        const uint8_t* p = order[k];
-        bytes += static_cast<char>(p[2]);
-        bytes += static_cast<char>(p[1]);
-        bytes += static_cast<char>(p[0]);
-        bytes += static_cast<char>(p[3]);
-      }
-    }
-    WriteBytes(base + ".tga", bytes);
+    WriteBytes(base + ".tga",
+               test_common::TgaBytes(w_, h_, test_common::TTgaForm::kRle32Runs, [this](int32_t x, int32_t y) {
+                 const uint8_t* p = &px_[(static_cast<size_t>(y) * w_ + x) * 4];
+                 return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+               }));
   }
 
  private:

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "RasterTestUtil.h"
+#include "common/Crc32.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
@@ -142,14 +143,7 @@ const char* const kCases[] = {
     "one_pixel",
 };
 
-uint32_t Crc32(const uint8_t* p, size_t n) {
-  uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < n; ++i) {
-    c ^= p[i];
-    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-  }
-  return ~c;
-}
+using test_common::Crc32;
 void PutBE(Bytes& b, size_t at, uint32_t v) {
   for (int k = 0; k < 4; ++k) b[at + k] = static_cast<uint8_t>(v >> (24 - 8 * k));
 }

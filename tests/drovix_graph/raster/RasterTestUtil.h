@@ -15,29 +15,20 @@
 #include <string>
 #include <vector>
 
+#include "common/RunCommand.h"
+#include "common/TempFolder.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 
 namespace drovix::test {
 
 // A fresh folder under the system temporary folder, removed with its contents.
-class TTempDir {
+class TTempDir : public test_common::TTempFolder {
  public:
-  TTempDir() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "drovix-raster-XXXXXX").string();
-    if (::mkdtemp(tmpl.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    path_ = tmpl;
+  TTempDir() : TTempFolder("drovix-raster") {
+    if (Dir().empty()) ADD_FAILURE() << "mkdtemp failed";
   }
-  ~TTempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  // Absolute, without a closing '/'.
+  const std::string& Path() const { return Dir(); }
 };
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -68,16 +59,10 @@ inline bool RunPython(const std::string& program, std::string* out) {
     std::ofstream f(script);
     f << program;
   }
-  FILE* p = ::popen(("/usr/bin/python3 " + script + " 2>&1").c_str(), "r");
-  if (!p) return false;
-  std::string text;
-  std::array<char, 4096> buf;
-  size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) text.append(buf.data(), n);
-  const int rc = ::pclose(p);
+  const TCommandResult run = RunCommand("/usr/bin/python3 " + script + " 2>&1");
   std::remove(script.c_str());
-  if (out) *out = text;
-  return rc == 0;
+  if (out) *out = run.output;
+  return run.status == 0;
 }
 
 inline bool HavePil() {

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "RasterTestUtil.h"
+#include "common/Crc32.h"
 #include "driver/console/Error.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/Tga.h"
@@ -19,14 +20,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-uint32_t Crc32(const uint8_t* p, size_t n) {
-  uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < n; ++i) {
-    c ^= p[i];
-    for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1u)));
-  }
-  return ~c;
-}
+using test_common::Crc32;
 
 // Recomputes every chunk CRC that still lies inside the file, so that the
 // mutations reach past libpng's CRC check.

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "common/TempFolder.h"
+#include "common/TgaFile.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -44,60 +46,18 @@ std::unique_ptr<Scan> SplitScan(int32_t h, int32_t w, const TPixelFn& pixel, con
   return scan;
 }
 
-class TTempDir {
+class TTempDir : public test_common::TTempFolder {
  public:
-  TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "drovix_scan_XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TTempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  TTempDir() : TTempFolder("drovix_scan") {}
+  // Absolute, without a closing '/'.
+  const std::string& Path() const { return Dir(); }
 };
 
 // Writes a 32-bit run-length TGA of raw packets (the uncompressed form drops
 // alpha), rows bottom-up as the format stores them.
 inline void WriteTga(const std::string& path, int32_t h, int32_t w, const TPixelFn& pixel) {
-  std::vector<uint8_t> bytes = {0,
-                                0,
-                                10,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                0,
-                                static_cast<uint8_t>(w & 255),
-                                static_cast<uint8_t>(w >> 8),
-                                static_cast<uint8_t>(h & 255),
-                                static_cast<uint8_t>(h >> 8),
-                                32,
-                                8};
-  std::vector<int32_t> all;
-  for (int32_t y = h - 1; y >= 0; --y)
-    for (int32_t x = 0; x < w; ++x) all.push_back(pixel(y, x));
-  for (size_t i = 0; i < all.size(); i += 128) {
-    const size_t n = std::min<size_t>(128, all.size() - i);
-    bytes.push_back(static_cast<uint8_t>(n - 1));
-    for (size_t k = i; k < i + n; ++k) {
-      const uint32_t v = static_cast<uint32_t>(all[k]);
-      bytes.push_back(static_cast<uint8_t>(v >> 16));  // blue
-      bytes.push_back(static_cast<uint8_t>(v >> 8));   // green
-      bytes.push_back(static_cast<uint8_t>(v));        // red
-      bytes.push_back(static_cast<uint8_t>(v >> 24));  // alpha
-    }
-  }
-  std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  test_common::WriteFileBytes(path, test_common::TgaBytes(w, h, test_common::TTgaForm::kRle32Runs,
+                                                          [&](int32_t x, int32_t y) { return pixel(y, x); }));
 }
 
 // A BMP file as rows of pixels, top row first: grey values for 8-bit files,

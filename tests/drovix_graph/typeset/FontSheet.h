@@ -12,26 +12,18 @@
 #include <string>
 #include <vector>
 
+#include "common/TempFolder.h"
+#include "common/TgaFile.h"
 #include "drovix_graph/typeset/TFont.h"
 #include "drovix_graph/typeset/TWord.h"
 
 namespace drovix::typeset_test {
 
-class TTempDir {
+class TTempDir : public test_common::TTempFolder {
  public:
-  TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "drovix_typeset_XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TTempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
+  TTempDir() : TTempFolder("drovix_typeset") {}
+  // Absolute, without a closing '/'.
+  const std::string& Path() const { return Dir(); }
 };
 
 // A grey picture; 255 paper, 0 ink.
@@ -46,21 +38,11 @@ class TGreyPicture {
   }
   // Writes "<base>.tga": 24-bit uncompressed, rows bottom-up.
   void SaveTga(const std::string& base) const {
-    std::vector<uint8_t> bytes(18, 0);
-    bytes[2] = 2;
-    bytes[12] = static_cast<uint8_t>(w_ & 255);
-    bytes[13] = static_cast<uint8_t>(w_ >> 8);
-    bytes[14] = static_cast<uint8_t>(h_ & 255);
-    bytes[15] = static_cast<uint8_t>(h_ >> 8);
-    bytes[16] = 24;
-    for (int32_t y = h_ - 1; y >= 0; --y) {
-      for (int32_t x = 0; x < w_; ++x) {
-        const uint8_t v = px_[static_cast<size_t>(y * w_ + x)];
-        bytes.insert(bytes.end(), {v, v, v});
-      }
-    }
-    std::ofstream(base + ".tga", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                         static_cast<std::streamsize>(bytes.size()));
+    test_common::WriteFileBytes(
+        base + ".tga",
+        test_common::TgaBytes(w_, h_, test_common::TTgaForm::kRaw24, [this](int32_t x, int32_t y) {
+          return uint32_t{px_[static_cast<size_t>(y * w_ + x)]} * 0x010101u;
+        }));
   }
 
  private:
