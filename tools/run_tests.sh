@@ -40,9 +40,9 @@ if [ "${DROVIX_SKIP_TSAN:-0}" != 1 ]; then
   # the tests see as a failed run.
   cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIX_TSAN=ON -DDROVIX_TESTS=ON \
     "${launcher[@]}" >/dev/null
-  cmake --build build-tsan -j"$jobs" --target drovix drovix-fontsheet test_program test_scan test_driver
+  cmake --build build-tsan -j"$jobs" --target drovix drovix-fontsheet test_program test_scan test_console
   export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ${TSAN_OPTIONS:-}"
-  build-tsan/tests/test_driver --gtest_filter='CoreLease*:ConsoleChannel*'
+  build-tsan/tests/test_console --gtest_filter='CoreLease*:ConsoleChannel*'
   build-tsan/tests/test_program --gtest_filter='Parallel*'
   build-tsan/tests/test_scan --gtest_filter='SmearRandom*:GoldenScan.OperationsSplit*'
   unset TSAN_OPTIONS
