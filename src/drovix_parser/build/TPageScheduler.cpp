@@ -84,6 +84,15 @@ TPageScheduler::TPageScheduler(TDrovixManga& manga, int32_t parallel) : manga_(m
 
 TPageScheduler::~TPageScheduler() { StopAll(); }
 
+void TPageScheduler::SetMemoryBudgetForTesting(int64_t bytes) {
+  memoryBudget_ = bytes;
+  memoryCapped_ = bytes > 0;
+}
+
+bool MemoryAdmitsPage(int64_t inFlightBytes, int32_t running, int64_t pageBytes, int64_t budget) {
+  return budget <= 0 || running == 0 || inFlightBytes + pageBytes <= budget;
+}
+
 bool TPageScheduler::CanStart(size_t head, size_t index, int64_t inFlightBytes, int32_t running) const {
   const TJob& job = *jobs_[index];
   // A page that shares its record section or an output file with an earlier
@@ -94,7 +103,7 @@ bool TPageScheduler::CanStart(size_t head, size_t index, int64_t inFlightBytes, 
     for (const std::string& a : earlier.outputs)
       if (std::find(job.outputs.begin(), job.outputs.end(), a) != job.outputs.end()) return false;
   }
-  return !memoryCapped_ || running == 0 || inFlightBytes + job.bytes <= memoryBudget_;
+  return !memoryCapped_ || MemoryAdmitsPage(inFlightBytes, running, job.bytes, memoryBudget_);
 }
 
 void TPageScheduler::Work(TJob& job) {
@@ -172,6 +181,7 @@ void TPageScheduler::Run() {
 
   size_t head = 0, next = 0;
   uint64_t seen = 0;
+  mostInFlight_ = 0;
   while (head < n) {
     {
       std::unique_lock<std::mutex> lock(mutex_);
@@ -189,6 +199,7 @@ void TPageScheduler::Run() {
         inFlight += jobs_[next]->bytes;
         ++running;
         ++next;
+        mostInFlight_ = std::max(mostInFlight_, running);
       }
       if (head == next) break;  // stopped before the next page began
       // Until the first page is done, or another one makes room for more.

@@ -43,6 +43,13 @@ class TPageScheduler {
   // Pages the run builds at the same time.
   int32_t Workers() const { return workers_; }
 
+  // Caps the pages in flight by bytes of working planes in place of the
+  // available memory, whatever the parallel argument; 0 or less: no cap.
+  // Call before Run().
+  void SetMemoryBudgetForTesting(int64_t bytes);
+  // The most pages the last Run() had in flight at once.
+  int32_t MostPagesInFlightForTesting() const { return mostInFlight_; }
+
   struct TJob;
 
  private:
@@ -63,9 +70,16 @@ class TPageScheduler {
   std::mutex mutex_;
   std::condition_variable changed_;
   uint64_t finished_ = 0;
+  int32_t mostInFlight_ = 0;
   bool recordDirty_ = false;
   std::string recordFailure_;
 };
+
+// Whether a page of pageBytes working planes may start beside running
+// pages that hold inFlightBytes, under a memory budget (0 or less: no cap).
+// A page starts when nothing else runs, however large it is, so that a run
+// always moves on.
+bool MemoryAdmitsPage(int64_t inFlightBytes, int32_t running, int64_t pageBytes, int64_t budget);
 
 // Rough bytes of working planes for building a page with a scan of
 // width x height pixels at the given build quality and size limits.

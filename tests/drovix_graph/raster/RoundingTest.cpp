@@ -23,10 +23,13 @@ TEST(RoundingTest, AllVariantsRoundHalvesToEvenInside32Bits) {
       {1.5L, 2},
       {2.5L, 2},
       {-0.5L, 0},
+      {-1.5L, -2},
       {-2.5L, -2},
       {-3.5L, -4},
+      {126.5L, 126},
       {127.5L, 128},
       {0.4999999L, 0},
+      {-7.25L, -7},
       {-7.75L, -8},
       {0x1p30L - 0.5L, 1 << 30},
       {0x1p30L + 0.5L, 1 << 30},  // the first value past the pixel variant's shortcut
@@ -43,6 +46,7 @@ TEST(RoundingTest, AllVariantsRoundHalvesToEvenInside32Bits) {
   for (int i = -300000; i <= 300000; ++i) {
     const long double v = i / 64.0L;
     const int32_t want = static_cast<int32_t>(std::nearbyint(v));
+    ASSERT_EQ(RoundHalfEvenToInt(v), want) << i;
     ASSERT_EQ(RoundMeasure(v), want) << i;
     ASSERT_EQ(RoundUnchecked(v), want) << i;
     ASSERT_EQ(RoundUncheckedShift(v), want) << i;

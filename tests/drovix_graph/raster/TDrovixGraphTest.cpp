@@ -1,11 +1,9 @@
 // Plain raster operations: pasting, cloning, sampling, resizing, levels.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <typeinfo>
 
 #include "RasterTestUtil.h"
-#include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 
 namespace drovix {
@@ -193,41 +191,6 @@ TEST(TDrovixGraphTest, SplitLayersKeepsTheGreenByte) {
   EXPECT_EQ(g.Pixel(0, 1), 255);
   EXPECT_EQ(g.BlackLevel, 0);
   EXPECT_EQ(g.WhiteLevel, 255);
-}
-
-}  // namespace
-}  // namespace drovix
-
-namespace drovix {
-namespace {
-
-TEST(RoundHalfEvenTest, MatchesNearbyintAndSaturates) {
-  const struct {
-    long double v;
-    int32_t want;
-  } cases[] = {
-      {0.5L, 0},
-      {1.5L, 2},
-      {2.5L, 2},
-      {-0.5L, 0},
-      {-1.5L, -2},
-      {126.5L, 126},
-      {127.5L, 128},
-      {0.4999999L, 0},
-      {-7.25L, -7},
-      {1073741823.5L, 1073741824},
-      {1073741824.5L, 1073741824},
-      {2147483646.5L, 2147483646},
-      {2147483647.5L, 2147483647},
-      {-2147483648.5L, -2147483647 - 1},
-      {1e30L, 2147483647},
-      {-1e30L, -2147483647 - 1},
-  };
-  for (const auto& c : cases) EXPECT_EQ(RoundHalfEvenToInt(c.v), c.want) << static_cast<double>(c.v);
-  for (int i = -300000; i <= 300000; ++i) {
-    const long double v = i / 64.0L;
-    ASSERT_EQ(RoundHalfEvenToInt(v), static_cast<int32_t>(std::nearbyint(v))) << i;
-  }
 }
 
 }  // namespace

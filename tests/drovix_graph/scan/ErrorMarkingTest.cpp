@@ -16,6 +16,7 @@
 namespace drovix {
 namespace {
 
+using scan_test::ErrorBmpNote;
 using scan_test::ReadBmp;
 using scan_test::Rgba;
 using scan_test::SplitScan;
@@ -89,13 +90,6 @@ TEST(MarkErrorAreaTest, ColourPageGetsBlueLettersOnRedAndWashedOutElsewhere) {
     }
 }
 
-const std::string& Note() {
-  static const std::string note =
-      "\n\r\n\r" + Ru("Недоделаный скан с отмеченным местом ошибки был сохранён как _error.bmp\n\r") +
-      Ru(" (в ту папку, где лежат исходники сканов)");
-  return note;
-}
-
 TEST(ReportErrorTest, SavesTheMarkedPageBesideTheScanAndRaisesWithTheNote) {
   TTempDir dir;
   const std::string message = Ru("Что-то пошло не так в балоне.");
@@ -117,7 +111,7 @@ TEST(ReportErrorTest, SavesTheMarkedPageBesideTheScanAndRaisesWithTheNote) {
       raised = e.what();
     }
     const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(raised, message + Note());
+    EXPECT_EQ(raised, message + ErrorBmpNote());
     EXPECT_NE(out.find(".otmechaju oblast6 oshibki..."), std::string::npos) << out;
     EXPECT_NE(out.find(".sohranjaju \"_error.bmp\"...OK.\n"), std::string::npos) << out;
 

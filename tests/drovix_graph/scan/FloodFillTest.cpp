@@ -17,18 +17,13 @@
 namespace drovix {
 namespace {
 
+using scan_test::ErrorBmpNote;
 using scan_test::ReadBmp;
 using scan_test::Rgba;
 using scan_test::SplitScan;
 using scan_test::TTempDir;
 using Grid = std::vector<std::vector<int32_t>>;
 
-const std::string& Note() {
-  static const std::string note =
-      "\n\r\n\r" + Ru("Недоделаный скан с отмеченным местом ошибки был сохранён как _error.bmp\n\r") +
-      Ru(" (в ту папку, где лежат исходники сканов)");
-  return note;
-}
 std::string BalloonNotFound(int32_t n) {
   return Format(
              Ru("Балон №%d не найден, или недостаточно красный.\n\rМинимальная яркость пикселя для разметки "
@@ -36,7 +31,7 @@ std::string BalloonNotFound(int32_t n) {
                 "заливки\n\r "
                 "для определения нечётких краёв, и может принять балон\n\rза кайму более яркого соседа)"),
              n, 30) +
-         Note();
+         ErrorBmpNote();
 }
 std::string SoundNotFound(int32_t n) {
   return Format(
@@ -46,14 +41,14 @@ std::string SoundNotFound(int32_t n) {
                 "использует метод заливки для определения нечётких краёв,\n\r и может принять звук за кайму "
                 "более яркого соседа)"),
              n, 30) +
-         Note();
+         ErrorBmpNote();
 }
 std::string BalloonOverflow(int32_t n) {
   return Format(Ru("Выход за допустимый предел при заливке балона №%d рекурсивным методом.\n\rСкорее всего, "
                    "имеет "
                    "место \"слипание\" соседних балонов."),
                 n) +
-         Note();
+         ErrorBmpNote();
 }
 std::string SoundOverflow(int32_t n) {
   return Format(Ru("Выход за допустимый предел при заливке звука №%d рекурсивным методом.\n\rСкорее всего, "
@@ -62,7 +57,7 @@ std::string SoundOverflow(int32_t n) {
                    "большой, и "
                    "с сильно размытыми краями."),
                 n) +
-         Note();
+         ErrorBmpNote();
 }
 
 std::string ErrorOf(const std::function<void()>& f) {

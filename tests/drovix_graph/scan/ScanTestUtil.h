@@ -1,6 +1,7 @@
 // Helpers for the markup, fill, contour and error-marking tests: packed
 // pixels, scans split in memory, temporary folders, TGA files with alpha and
-// a reader for the 8-bit and 24-bit BMP files the program writes.
+// a reader for the 8-bit and 24-bit BMP files the program writes, and the
+// note that follows a failure once _error.bmp is saved.
 #pragma once
 
 #include <unistd.h>
@@ -17,6 +18,7 @@
 
 #include "common/TempFolder.h"
 #include "common/TgaFile.h"
+#include "driver/console/Cp1251.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -95,6 +97,15 @@ inline TBmp ReadBmp(const std::string& path) {
     }
   }
   return bmp;
+}
+
+// What a failure message gets after it once the marked page is saved as
+// _error.bmp.
+inline const std::string& ErrorBmpNote() {
+  static const std::string note =
+      "\n\r\n\r" + Ru("Недоделаный скан с отмеченным местом ошибки был сохранён как _error.bmp\n\r") +
+      Ru(" (в ту папку, где лежат исходники сканов)");
+  return note;
 }
 
 }  // namespace drovix::scan_test

@@ -33,19 +33,25 @@ inline TPixelFn Flat(int32_t v) {
   return [v](int32_t, int32_t) { return v; };
 }
 
+// Gives a scan of h x w the markup, transparency, fill and contour planes a
+// loaded page has, all empty, and its size as the target size.
+inline void AddLoadedPlanes(TDrovixMangaScan& s, int32_t h, int32_t w) {
+  s.GreenMarkup = Plane(h, w, Flat(0));
+  s.RedMarkup = Plane(h, w, Flat(0));
+  s.Transparency = Plane(h, w, Flat(0));
+  s.FillMask = Plane(h, w, Flat(0));
+  s.Contours = Plane(h, w, Flat(0));
+  s.TargetHeight = h;
+  s.TargetWidth = w;
+}
+
 // A grey scan of h x w with the planes of a loaded page; nothing transparent.
 inline std::unique_ptr<TDrovixMangaScan> GreyScan(int32_t h, int32_t w, const TPixelFn& grey) {
   auto s = std::make_unique<TDrovixMangaScan>();
   s->SetSize(h, w);
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x) s->Pixel(y, x) = grey(y, x);
-  s->GreenMarkup = Plane(h, w, Flat(0));
-  s->RedMarkup = Plane(h, w, Flat(0));
-  s->Transparency = Plane(h, w, Flat(0));
-  s->FillMask = Plane(h, w, Flat(0));
-  s->Contours = Plane(h, w, Flat(0));
-  s->TargetHeight = h;
-  s->TargetWidth = w;
+  AddLoadedPlanes(*s, h, w);
   return s;
 }
 
@@ -58,13 +64,7 @@ inline std::unique_ptr<TDrovixColorMangaScan> ColourScan(int32_t h, int32_t w, c
     for (int32_t x = 0; x < w; ++x) s->Pixel(y, x) = blue(y, x);
   s->RedPlane = Plane(h, w, red);
   s->GreenPlane = Plane(h, w, green);
-  s->GreenMarkup = Plane(h, w, Flat(0));
-  s->RedMarkup = Plane(h, w, Flat(0));
-  s->Transparency = Plane(h, w, Flat(0));
-  s->FillMask = Plane(h, w, Flat(0));
-  s->Contours = Plane(h, w, Flat(0));
-  s->TargetHeight = h;
-  s->TargetWidth = w;
+  AddLoadedPlanes(*s, h, w);
   return s;
 }
 
@@ -74,6 +74,22 @@ inline void SetTransparency(TDrovixMangaScan& s, int32_t y, int32_t x, int32_t t
   int32_t& cell = s.Transparency->Pixel(y, x);
   s.TransparentCount += (t > 20 ? 1 : 0) - (cell > 20 ? 1 : 0);
   cell = t;
+}
+
+// Lettering for a 40 x 40 flat page: a 6 x 5 black block (rows 17-22,
+// columns 18-22) inside a one-pixel soft rim.
+inline bool InLettering(int32_t y, int32_t x) { return y >= 17 && y < 23 && x >= 18 && x < 23; }
+
+// The page's values: flat, the lettering black.
+inline TPixelFn Lettered(int32_t flat) {
+  return [flat](int32_t y, int32_t x) { return InLettering(y, x) ? 0 : flat; };
+}
+
+// Makes the lettering transparent and its rim soft (transparency 16: neither
+// refilled nor copied from).
+inline void MarkLettering(TDrovixMangaScan& s) {
+  for (int32_t y = 16; y < 24; ++y)
+    for (int32_t x = 17; x < 24; ++x) SetTransparency(s, y, x, InLettering(y, x) ? 255 : 16);
 }
 
 inline std::vector<int32_t> Pixels(const TDrovixGraph& g) {

@@ -89,27 +89,16 @@ TEST(SmearPattern, ToneGoesOnWithItsPeriodAndPhase) {
 }
 
 TEST(SmearPattern, FlatAreasRefillFlatGreyAndColour) {
-  // Lettering inside a soft rim (transparency 16: neither refilled nor
-  // copied from) on a flat page.
-  auto isHole = [](int32_t y, int32_t x) { return y >= 17 && y < 23 && x >= 18 && x < 23; };
-  auto isRim = [&](int32_t y, int32_t x) { return !isHole(y, x) && y >= 16 && y < 24 && x >= 17 && x < 24; };
-  auto lettered = [&](int32_t flat) { return [=](int32_t y, int32_t x) { return isHole(y, x) ? 0 : flat; }; };
-  auto mark = [&](TDrovixMangaScan& s) {
-    for (int32_t y = 0; y < 40; ++y)
-      for (int32_t x = 0; x < 40; ++x) {
-        if (isHole(y, x)) SetTransparency(s, y, x, 255);
-        if (isRim(y, x)) SetTransparency(s, y, x, 16);
-      }
-  };
-  auto grey = GreyScan(40, 40, lettered(137));
-  mark(*grey);
+  // Lettering inside a soft rim on a flat page.
+  auto grey = GreyScan(40, 40, Lettered(137));
+  MarkLettering(*grey);
   grey->SmearMethod = SPATTERN;
   const std::string printed = SmearPrinting(*grey);
   EXPECT_EQ(printed, Shown(".замазываю по узору.."));  // 30 targets: no page width done
   EXPECT_EQ(Pixels(*grey), Pixels(*Plane(40, 40, Flat(137))));
 
-  auto colour = ColourScan(40, 40, lettered(200), lettered(120), lettered(45));
-  mark(*colour);
+  auto colour = ColourScan(40, 40, Lettered(200), Lettered(120), Lettered(45));
+  MarkLettering(*colour);
   colour->SmearMethod = SPATTERN;
   SmearPrinting(*colour);
   EXPECT_EQ(Pixels(*colour->RedPlane), Pixels(*Plane(40, 40, Flat(200))));

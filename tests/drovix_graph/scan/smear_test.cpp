@@ -122,28 +122,18 @@ TEST(Smear, DraftShowsTheErrorPatternAlongAFullyTransparentRowAndAtTheSides) {
 TEST(Smear, EveryMethodRefillsAHoleInAFlatAreaWithTheFlatValue) {
   // A 40 x 40 flat page with a 6 x 5 block of black "lettering" made
   // transparent, inside a soft rim that is neither refilled nor drawn from.
-  auto isHole = [](int32_t y, int32_t x) { return y >= 17 && y < 23 && x >= 18 && x < 23; };
-  auto isRim = [&](int32_t y, int32_t x) { return !isHole(y, x) && y >= 16 && y < 24 && x >= 17 && x < 24; };
-  auto lettered = [&](int32_t flat) { return [=](int32_t y, int32_t x) { return isHole(y, x) ? 0 : flat; }; };
-  auto mark = [&](TDrovixMangaScan& s) {
-    for (int32_t y = 0; y < 40; ++y)
-      for (int32_t x = 0; x < 40; ++x) {
-        if (isHole(y, x)) SetTransparency(s, y, x, 255);
-        if (isRim(y, x)) SetTransparency(s, y, x, 16);
-      }
-  };
   for (const TMethodCase& m : AllMethods()) {
     SCOPED_TRACE(m.name);
-    auto grey = GreyScan(40, 40, lettered(137));
-    mark(*grey);
+    auto grey = GreyScan(40, 40, Lettered(137));
+    MarkLettering(*grey);
     grey->SmearMethod = m.method;
     grey->SmearPower = m.method == SDRAFT ? 0 : 25;
     const std::string printed = SmearPrinting(*grey);
     EXPECT_TRUE(printed.ends_with(Shown(m.progress))) << printed;
     EXPECT_EQ(Pixels(*grey), Pixels(*Plane(40, 40, Flat(137))));
 
-    auto colour = ColourScan(40, 40, lettered(200), lettered(120), lettered(45));
-    mark(*colour);
+    auto colour = ColourScan(40, 40, Lettered(200), Lettered(120), Lettered(45));
+    MarkLettering(*colour);
     colour->SmearMethod = m.method;
     colour->SmearPower = m.method == SDRAFT ? 0 : 25;
     SmearPrinting(*colour);
