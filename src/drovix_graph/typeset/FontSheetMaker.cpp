@@ -1,9 +1,5 @@
 #include "drovix_graph/typeset/FontSheetMaker.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_OUTLINE_H
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -12,6 +8,7 @@
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
 #include "drovix_graph/raster/FileSystemName.h"
+#include "drovix_graph/typeset/FreeTypeSupport.h"
 
 namespace drovix {
 namespace {
@@ -50,29 +47,32 @@ struct Glyph {
 };
 
 struct FtLibrary {
+  const TFreeType& ft;
   FT_Library lib = nullptr;
-  FtLibrary() {
-    if (FT_Init_FreeType(&lib)) Raise(Ru("Не удалось запустить FreeType."));
+  explicit FtLibrary(const TFreeType& entries) : ft(entries) {
+    if (ft.FT_Init_FreeType(&lib)) Raise(Ru("Не удалось запустить FreeType."));
   }
-  ~FtLibrary() { FT_Done_FreeType(lib); }
+  ~FtLibrary() { ft.FT_Done_FreeType(lib); }
 };
 
 struct FtFace {
+  const TFreeType& ft;
   FT_Face face = nullptr;
+  explicit FtFace(const TFreeType& entries) : ft(entries) {}
   ~FtFace() {
-    if (face) FT_Done_Face(face);
+    if (face) ft.FT_Done_Face(face);
   }
 };
 
 class Renderer {
  public:
-  Renderer(FT_Face face, const FontSheetOptions& o) : face_(face), o_(o) {}
+  Renderer(const TFreeType& ft, FT_Face face, const FontSheetOptions& o) : ft_(ft), face_(face), o_(o) {}
 
   // Renders every code 32..255 at the given pixel size.
   std::vector<Glyph> RenderAll(int pixelSize) {
-    FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelSize));
+    ft_.FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelSize));
     FT_Matrix shear{0x10000, static_cast<FT_Fixed>(o_.slant * 0x10000), 0, 0x10000};
-    FT_Set_Transform(face_, o_.slant != 0 ? &shear : nullptr, nullptr);
+    ft_.FT_Set_Transform(face_, o_.slant != 0 ? &shear : nullptr, nullptr);
     std::vector<Glyph> glyphs(256);
     for (int code = 32; code < 256; ++code) glyphs[code] = Render(code);
     return glyphs;
@@ -83,15 +83,15 @@ class Renderer {
     Glyph g;
     const char32_t cp = UnicodeOf(code);
     if (cp == 0) return g;
-    const FT_UInt index = FT_Get_Char_Index(face_, cp);
+    const FT_UInt index = ft_.FT_Get_Char_Index(face_, cp);
     if (index == 0 && cp != ' ' && cp != 0xA0) return g;
     g.present = true;
     if (index == 0) return g;
-    if (FT_Load_Glyph(face_, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP)) return g;
+    if (ft_.FT_Load_Glyph(face_, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP)) return g;
     FT_GlyphSlot slot = face_->glyph;
     if (o_.embolden > 0 && slot->format == FT_GLYPH_FORMAT_OUTLINE)
-      FT_Outline_Embolden(&slot->outline, static_cast<FT_Pos>(o_.embolden * 64));
-    if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL)) return g;
+      ft_.FT_Outline_Embolden(&slot->outline, static_cast<FT_Pos>(o_.embolden * 64));
+    if (ft_.FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL)) return g;
     const FT_Bitmap& bm = slot->bitmap;
     g.rows = static_cast<int>(bm.rows);
     g.width = static_cast<int>(bm.width);
@@ -114,6 +114,7 @@ class Renderer {
     return g;
   }
 
+  const TFreeType& ft_;
   FT_Face face_;
   const FontSheetOptions& o_;
 };
@@ -159,18 +160,19 @@ FontSheet MakeFontSheet(const std::string& fontFile, const FontSheetOptions& opt
   struct stat st {};
   if (::stat(onDisk.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
     Raise(Format(Ru("Нет такого файла шрифта!\n\r(\"%s\")"), fontFile.c_str()));
-  FtLibrary ft;
-  FtFace face;
-  if (FT_New_Face(ft.lib, onDisk.c_str(), options.faceIndex, &face.face))
+  const TFreeType& ft = LoadFreeType(fontFile);
+  FtLibrary library(ft);
+  FtFace face(ft);
+  if (ft.FT_New_Face(library.lib, onDisk.c_str(), options.faceIndex, &face.face))
     Raise(Format(Ru("Не могу открыть шрифт \"%s\": это не TrueType/OpenType файл, или он повреждён."),
                  fontFile.c_str()));
-  if (FT_Get_Char_Index(face.face, 0x042E) == 0 || FT_Get_Char_Index(face.face, 0x0430) == 0)
+  if (ft.FT_Get_Char_Index(face.face, 0x042E) == 0 || ft.FT_Get_Char_Index(face.face, 0x0430) == 0)
     Raise(Format(Ru("В шрифте \"%s\" нет кириллицы: из него не сделать русский шрифт."), fontFile.c_str()));
   if (!FT_IS_SCALABLE(face.face))
     Raise(Format(Ru("Шрифт \"%s\" растровый, а нужен масштабируемый (TrueType или OpenType)."),
                  fontFile.c_str()));
 
-  Renderer renderer(face.face, options);
+  Renderer renderer(ft, face.face, options);
   std::vector<Glyph> glyphs;
   Fit fit;
   int chosen = 0;
