@@ -85,6 +85,11 @@ int ReportInterrupt(int signal) {
 
 }  // namespace
 
+int ReportPendingStop() {
+  const int signal = InterruptSignal();
+  return signal != 0 ? ReportInterrupt(signal) : 0;
+}
+
 const std::string& CrashPhrases() {
   static const std::string list = Ru(
       "УСЁ ГРОХНУЛОСЬ НАФИГ~НАС ПОСЕТИЛ ОБЛОМ ОБЛОМЫЧ~БЛИН! НУ НЕТ В ЖИЗНИ СЧАСТЬЯ!~КУСО!..~"
@@ -148,6 +153,9 @@ int RunDriver(int argc, char** argv) {
   } catch (...) {
     return ReportCrash(Ru("Программа рухнула, а почему - не говорит, падла."));
   }
+  // The run is over, yet a stop request may have come after its last step
+  // boundary; it is reported as such, never as success.
+  if (const int stopped = ReportPendingStop()) return stopped;
 
   if (HasCommandLineKey(args, "-w")) {
     ConsoleWriteLine("\n\r\n\r\n\r");

@@ -11,6 +11,12 @@ namespace drovix {
 // that found a problem, 128 + the signal after Ctrl-C (130) or SIGTERM (143).
 int RunDriver(int argc, char** argv);
 
+// The end of a run that went through: when a stop signal has arrived (one
+// that came after the run's last step boundary, while the last page or the
+// build record was being saved), prints the interruption note and returns
+// 128 + the signal; otherwise prints nothing and returns 0.
+int ReportPendingStop();
+
 // The crash exclamations, separated by '~'.
 const std::string& CrashPhrases();
 // Splits list at every '~' and returns one piece, chosen at random (the

@@ -1,13 +1,17 @@
-// The program driver's own parts: the command-line keys and the crash phrases.
+// The program driver's own parts: the command-line keys, the crash phrases
+// and the end of a run that a stop signal reached too late for a step.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "driver/CommandLine.h"
 #include "driver/Driver.h"
+#include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
+#include "driver/console/Interrupt.h"
 
 namespace drovix {
 namespace {
@@ -61,6 +65,38 @@ TEST(CrashPhrases, PiecesOfTheList) {
   std::set<std::string> seen;
   for (int i = 0; i < 200; ++i) seen.insert(PickRandomPhrase("~a"));
   EXPECT_EQ(seen, (std::set<std::string>{"", "a"}));
+}
+
+// A stop signal that came after the run's last step boundary still ends the
+// run as stopped, with its note and status; without one nothing is printed.
+TEST(ReportPendingStop, StatusAndNoteOfTheSignal) {
+  const struct {
+    int signal;
+    int status;
+    const char* name;
+  } cases[] = {{0, 0, ""}, {SIGINT, 130, "Ctrl-C"}, {SIGTERM, 143, "SIGTERM"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    int status = -1;
+    testing::internal::CaptureStdout();
+    {
+      const TInterruptGuard guard;
+      if (c.signal != 0) std::raise(c.signal);
+      status = ReportPendingStop();
+    }
+    const std::string output = testing::internal::GetCapturedStdout();
+    ClearInterruptForTesting();
+    EXPECT_EQ(status, c.status);
+    if (c.signal == 0) {
+      EXPECT_EQ(output, "");
+    } else {
+      EXPECT_NE(output.find(Transliterate(Ru("СБОРКА ПРЕРВАНА (") + c.name +
+                                          Ru("). Готовые страницы записаны, остальные соберутся при следующем "
+                                             "запуске."))),
+                std::string::npos)
+          << output;
+    }
+  }
 }
 
 }  // namespace

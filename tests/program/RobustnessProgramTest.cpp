@@ -1,6 +1,6 @@
 // Whole-program runs on runaway inputs and on folders that refuse writing: a
-// balloon text of a megabyte, a scan whose working page would be absurdly
-// large, a read-only scan folder (the error page cannot be saved) and a
+// balloon text of a megabyte, size tags past any page, a scan whose working
+// page would be absurdly large, a read-only scan folder (the error page cannot be saved) and a
 // read-only output folder.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -86,6 +86,38 @@ TEST_F(Robustness, LongBalloonTextsEndInBoundedMemory) {
   run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, MemoryLimit());
   EXPECT_NE(run.output.find(Shown("произошло нарушение минимального размера шрифта")), std::string::npos)
       << run.output.substr(0, 2000);
+}
+
+// A balloon text whose "%Б" tags make letters larger than any scan is a
+// script error naming the balloon and its line: with 320 tags the size had
+// overflowed to infinity and the fit never ended. 19 tags (letters of some
+// 3900 px in a balloon of 100) are still set, after many shrinking rounds.
+TEST_F(Robustness, SizeTagsBeyondAnyPageAreRefusedAndManyShrinkRoundsEnd) {
+  TPicture page(300, 240);
+  page.Rect(20, 120, 20, 280, 255, 150, 150);
+  page.SaveTga(dir_.Path() + "p01");
+  const auto bigger = [](int n) {
+    std::string tags;
+    for (int i = 0; i < n; ++i) tags += "%Б";
+    return tags;
+  };
+  Script("", "(Привет!)\n(" + bigger(320) + "Привет!)");
+  TRun run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, "timeout 60 ");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find(Shown("Крах при парсинге страницы \"p01\":\n\rОшибка в строке 6.\n\rТекст балона №2 "
+                                  "увеличен тегами \"%Б\" до букв высотой больше 4100 точек, а таких больших "
+                                  "страниц не бывает.\n\rУбери лишние \"%Б\".")),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find(Shown("СОБИРАЮ МАНГУ")), std::string::npos);
+
+  Script("", "(" + bigger(19) + "Привет!)");
+  run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, "timeout 60 ");
+  EXPECT_EQ(run.status, 0) << run.output;
+  // Two dots for the balloon found, one for its text, one per shrinking round.
+  EXPECT_NE(run.output.find(Shown("балон") + std::string(3 + 12, '.')), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("...OK."), std::string::npos) << run.output;
+  EXPECT_TRUE(Exists(dir_.Path() + "out/p01.bmp"));
 }
 
 // A scan of 1 x 4100 would become a page of 200 x 820000 by the lower width

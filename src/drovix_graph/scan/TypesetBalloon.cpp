@@ -6,6 +6,7 @@
 
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/Interrupt.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_graph/typeset/TBalon.h"
@@ -36,6 +37,8 @@ void TDrovixMangaScan::TypesetBalloon(const std::string& text, TArrayofFont& fon
   std::string failure;
   try {
     balloon->Typeset(text, fonts, settings, Scale);
+  } catch (const EInterrupted&) {
+    throw;  // a stop request is no failure of the balloon
   } catch (const std::exception& e) {
     failed = true;
     failure = e.what();

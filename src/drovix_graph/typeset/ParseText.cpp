@@ -6,6 +6,7 @@
 
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "drovix_graph/raster/Tga.h"
 #include "drovix_graph/typeset/Hyphenation.h"
 #include "drovix_graph/typeset/TVertPhrase.h"
 #include "drovix_graph/typeset/TWords.h"
@@ -362,6 +363,61 @@ std::string FontSlotError(const std::string& balloonText, const TArrayofFont& fo
     }
   });
   return error;
+}
+
+long double MaxSizeFactor() {
+  // At size factor 1 a letter's cell is TFont::CellSize pixels high at the
+  // scan's own scale. No scan is larger than kMaxPictureSide a side, so no
+  // balloon is either, and a letter taller than that has nowhere to go: the
+  // fit could only shrink the whole text, step by step, until that letter
+  // fits, and a factor that has overflowed to infinity (some 310 steps of
+  // 1.33) fits at no scale at all.
+  return static_cast<long double>(kMaxPictureSide) / TFont::CellSize;
+}
+
+std::string SizeFactorError(const std::string& balloonText, int32_t fontSize, int32_t balloonNumber) {
+  // The same float steps as TWordReader, so that no text let through here
+  // gives a word a larger factor there.
+  const float base = static_cast<float>(fontSize / 32.0L);
+  float factor = base;
+  // TWordReader resets the size at a paragraph end only once it holds some
+  // text (a word or the start of one).
+  bool hasText = false;
+  bool tooLarge = false;
+  ForEachPiece(balloonText, [&](std::string_view piece, bool isPicture) {
+    if (tooLarge) return;
+    if (isPicture) {
+      hasText = true;
+      return;
+    }
+    for (size_t i = 0; i < piece.size(); ++i) {
+      const char ch = piece[i];
+      if (ch != '%') {
+        if (ch != ' ' && ch != kNoBreakSpace && static_cast<unsigned char>(ch) >= 32) hasText = true;
+        continue;
+      }
+      if (i + 1 >= piece.size()) break;
+      const char c = piece[++i];
+      if (c == TagBigger()) {
+        factor = static_cast<float>(factor * kSizeStep);
+        if (!(factor <= MaxSizeFactor())) {
+          tooLarge = true;
+          return;
+        }
+      } else if (c == TagSmaller()) {
+        factor = static_cast<float>(factor / kSizeStep);
+      } else if (c == TagNormal() || (c == TagParagraph() && hasText)) {
+        factor = base;
+      } else if (c == '-' || c == '/' || c == '[' || c == ']' || c == TagNoBreak()) {
+        hasText = true;
+      }
+    }
+  });
+  if (!tooLarge) return std::string();
+  const std::string bigger = "%" + std::string(1, TagBigger());
+  return Format(Ru("Текст балона №%d увеличен тегами \"%s\" до букв высотой больше %d точек, а таких больших "
+                   "страниц не бывает.\n\rУбери лишние \"%s\"."),
+                balloonNumber, bigger.c_str(), kMaxPictureSide, bigger.c_str());
 }
 
 }  // namespace drovix

@@ -44,4 +44,17 @@ std::unique_ptr<TPhrases> ParseText(const std::string& text, TArrayofFont& fonts
 // "%9", "%Ж", "%К"), or an empty text when every selected slot is filled.
 std::string FontSlotError(const std::string& balloonText, const TArrayofFont& fonts);
 
+// The largest size factor a balloon's words may have (the font size over 32
+// times 1.33 for every "%Б" not undone): one whose letters, at the scan's own
+// scale, would be taller than the largest scan side.
+long double MaxSizeFactor();
+
+// For the script's check pass: the message refusing a normalised balloon
+// text whose "%Б" tags, set in a font of fontSize, raise the size factor
+// past MaxSizeFactor() (or to infinity) anywhere in the text, naming
+// balloonNumber; an empty text when the sizes stay within it. The factor
+// follows the tags as the words are read: "%М" undoes one step, "%Н" and a
+// paragraph end after some text go back to the font size.
+std::string SizeFactorError(const std::string& balloonText, int32_t fontSize, int32_t balloonNumber);
+
 }  // namespace drovix

@@ -77,8 +77,10 @@ class TBalon : public TDrovixGraph {
   // inside the balloon is rendered; when nothing fits
   // the scale, starting at initialScale, is divided by 1.17 (a "." per
   // retry) until it fits or a word falls below the minimum size
-  // (EDrovixError). An empty text does nothing.
-  // Raises EDrovixError for a balloon without interior.
+  // (EDrovixError), or, for letters of no finite size, until the scale
+  // cannot get any smaller (EDrovixError). An empty text does nothing.
+  // Raises EDrovixError for a balloon without interior. Every round of the
+  // search is a step boundary (CheckForStop).
   void Typeset(const std::string& text, TArrayofFont& fonts, const TTypesetSettings& settings,
                float initialScale);
 

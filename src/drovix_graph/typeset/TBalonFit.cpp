@@ -9,6 +9,7 @@
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/Interrupt.h"
 #include "drovix_graph/typeset/TBalon.h"
 
 namespace drovix {
@@ -34,6 +35,7 @@ bool TBalon::PlaceWithAllInk(int32_t& line, int32_t& k, const std::function<void
   std::stable_sort(order.begin(), order.end(),
                    [](const TCandidate& a, const TCandidate& b) { return a.cost < b.cost; });
   for (const TCandidate& c : order) {
+    CheckForStop();
     place(c.line, c.k);
     if (!LosesInk()) {
       line = c.line;
@@ -71,6 +73,7 @@ void TBalon::Fit(const TTypesetSettings& settings, float initialScale) {
   priced.MinFontSize = std::max(settings.MinFontSize, 1);
   float s = std::isfinite(initialScale) ? initialScale : 1.0f;
   for (;;) {
+    CheckForStop();
     for (int32_t r = FirstLine; r <= LastLine; ++r) {
       for (int32_t k = 0; k < TLoathingArray::Compressions; ++k) {
         Loathing.Row(k)[r] = k <= maxCompression ? LayoutCost(r, priced, k, s) : NoFit;
@@ -98,7 +101,15 @@ void TBalon::Fit(const TTypesetSettings& settings, float initialScale) {
       RenderText();
       return;
     }
-    s = static_cast<float>(s / 1.17L);
+    // Every step makes the scale smaller until it reaches the smallest float,
+    // where dividing no longer changes it; the shrinking ends there at the
+    // latest (after some 1200 steps from the largest float). A text this
+    // far from fitting has letters of no finite size: the minimum size ends
+    // the shrinking of every other text long before.
+    const float smaller = static_cast<float>(s / 1.17L);
+    if (!(smaller < s))
+      Raise(Format(Ru("Текст балона №%d не влез в балон ни в каком масштабе."), Number));
+    s = smaller;
     ConsoleWriteRaw(".");
   }
 }

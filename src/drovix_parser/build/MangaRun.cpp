@@ -26,6 +26,9 @@ void RunManga(TDrovixManga& manga) {
   ConsoleWriteLine(Ru("\n\rСОБИРАЮ МАНГУ...\n\r"));
   RemoveStaleTemporaries(manga);
   TPageScheduler(manga, manga.ParallelPages).Run();
+  // A stop request that came while the last page or the record was being
+  // saved found no step boundary after it: the run still ends as stopped.
+  CheckForStop();
 }
 
 }  // namespace drovix

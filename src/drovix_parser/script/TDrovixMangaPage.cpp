@@ -78,6 +78,11 @@ void TDrovixMangaPage::ApplyPageEntry(TCommand command, const TStringListWithIDs
   // now, before any page is built.
   const std::string slotError = FontSlotError(balon.Text, Manga.Fonts);
   if (!slotError.empty()) RaiseError(slotError);
+  // So is a text whose "%Б" tags make letters larger than any page: the fit
+  // would shrink it for hundreds of rounds, and a size that has overflowed
+  // fits at no scale.
+  const std::string sizeError = SizeFactorError(balon.Text, FontSize, number);
+  if (!sizeError.empty()) RaiseError(sizeError);
   balon.Background = BalonBackground;
   balon.Pars = BalonsPars;
   balon.FontSize = FontSize;

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <functional>
 #include <type_traits>
 #include <vector>
 
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/Interrupt.h"
 #include "drovix_graph/typeset/FontSheet.h"
 #include "drovix_graph/typeset/ParseText.h"
 #include "drovix_graph/typeset/TBalon.h"
@@ -353,6 +355,46 @@ TEST(Typeset, ShrinksByOnePointSeventeenPerRetryUntilTheMinimumSize) {
     EXPECT_EQ(message, Ru("При попытке впихнуть текст в балон №2, при уменьшении масштаба до 39%,\n\r произошло "
                           "нарушение минимального размера шрифта (8)\n\r в слове №1 (\"слово\")."));
   }
+}
+
+// Letters of infinite size fit at no scale: the shrinking ends once the scale
+// can get no smaller, instead of dividing forever.
+TEST(Typeset, TextOfNoFiniteSizeEndsWhenTheScaleStopsShrinking) {
+  TTempDir dir;
+  TArrayofFont fonts = StandardFonts(dir, 1);
+  std::string text;
+  for (int i = 0; i < 320; ++i) text += Ru("%Б");
+  text += Ru("слово");
+  auto b = RectBalloon(40, 50);
+  b->Number = 3;
+  testing::internal::CaptureStdout();
+  std::string message;
+  try {
+    b->Typeset(text, fonts, {}, 1.0f);
+  } catch (const EDrovixError& e) {
+    message = e.what();
+  }
+  const std::string dots = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(message, Ru("Текст балона №3 не влез в балон ни в каком масштабе."));
+  // From 1 down to the smallest float, one "." per retry after the parse's.
+  EXPECT_GT(dots.size(), 500u);
+  EXPECT_LT(dots.size(), 1000u);
+}
+
+// A stop request ends the fit at its next round.
+TEST(Typeset, StopRequestEndsTheFit) {
+  TTempDir dir;
+  TArrayofFont fonts = StandardFonts(dir, 1);
+  auto b = RectBalloon(40, 50);
+  {
+    const TInterruptGuard guard;
+    std::raise(SIGTERM);
+    testing::internal::CaptureStdout();
+    EXPECT_THROW(b->Typeset(Ru("слово"), fonts, {}, 1.0f), EInterrupted);
+    testing::internal::GetCapturedStdout();
+  }
+  ClearInterruptForTesting();
+  EXPECT_EQ(b->ChosenLine, -1);
 }
 
 TEST(Typeset, EmptyTextLeavesTheBalloonBlankAndPrintsNothing) {

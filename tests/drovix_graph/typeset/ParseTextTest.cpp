@@ -188,6 +188,52 @@ TEST_F(ParseTextTest, RunawayTextsAreRefusedNamingTheBalloon) {
                                   "один балон не впихнуть."));
 }
 
+// The check pass follows the size tags as the words are read: a text is
+// refused once "%Б" takes the size past the largest letter a scan can hold,
+// and no text it lets through gives any word a larger factor.
+TEST_F(ParseTextTest, SizeFactorPastAnyPageIsRefused) {
+  const auto bigger = [](int n) {
+    std::string tags;
+    for (int i = 0; i < n; ++i) tags += Ru("%Б");
+    return tags;
+  };
+  // Size 17: 17/32 * 1.33^19 is 122 (a letter of 3900 px), one more step 163.
+  const struct {
+    std::string text;
+    bool refused;
+  } cases[] = {
+      {bigger(19) + Ru("да"), false},
+      {bigger(20) + Ru("да"), true},
+      {bigger(400) + Ru("да"), true},  // infinity
+      {bigger(21) + Ru("%М%Мда"), true},  // past the limit on the way
+      {bigger(10) + Ru("да%Н") + bigger(10) + Ru("нет"), false},
+      {bigger(10) + Ru("да%А") + bigger(10) + Ru("нет"), false},
+      {bigger(10) + Ru("%Е%А") + bigger(10) + Ru("нет"), false},  // a no-break space is a word
+      {bigger(10) + Ru("%-%А") + bigger(10) + Ru("нет"), false},  // so is an optional hyphen
+      // A paragraph end before any text keeps the size, as blanks do.
+      {Ru("%А") + bigger(10) + Ru(" %А%А  ") + bigger(10) + Ru("нет"), true},
+      {bigger(10) + Ru("\t%А") + bigger(10) + Ru("нет"), true},
+      {bigger(15) + Ru("%М%М%М%М%М") + bigger(9) + Ru("да"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(Cp1251ToUtf8(c.text));
+    const std::string error = SizeFactorError(c.text, kFontSize, 4);
+    if (c.refused) {
+      EXPECT_EQ(error, Ru("Текст балона №4 увеличен тегами \"%Б\" до букв высотой больше 4100 точек, а таких "
+                          "больших страниц не бывает.\n\rУбери лишние \"%Б\"."));
+      continue;
+    }
+    EXPECT_EQ(error, "");
+    const auto phrases = Parse(c.text);
+    for (int32_t i = 0; i < phrases->Count(); ++i)
+      for (int32_t j = 0; j < phrases->Items(i).Words.Count(); ++j)
+        EXPECT_LE(phrases->Items(i).Words.Items(j).SizeFactor, MaxSizeFactor()) << i << " " << j;
+  }
+  // The limit is the font size's: 100/32 * 1.33^13 still fits, 1.33^14 not.
+  EXPECT_EQ(SizeFactorError(bigger(13), 100, 1), "");
+  EXPECT_NE(SizeFactorError(bigger(14), 100, 1), "");
+}
+
 TEST_F(ParseTextTest, RefusesEmptyFontSlot) {
   try {
     Parse(Ru("раз %5два"));
