@@ -149,6 +149,18 @@ TEST(ScriptProgram, Utf8ScriptsRunLikeWindows1251Ones) {
             std::string::npos)
       << run.output;
   EXPECT_EQ(run.output.find(Shown("ПРОВЕРЯЮ")), std::string::npos) << run.output;
+
+  // One balloon pasted from a Windows-1251 file into a UTF-8 script.
+  WriteBytes(dir.Path() + "u.manga",
+             "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n(Пока)\n" + Ru("(Привет!)") + "\n)\nКОНЕЦ()\n");
+  run = RunDrovix(dir.Path(), {"u"});
+  EXPECT_NE(run.output.find(Reported(
+                "Ошибка в строке 5.\n\rСкрипт сохранён в кодировке UTF-8, а эта строка - в какой-то "
+                "другой (похоже, в Windows-1251).\n\rПересохрани скрипт целиком в одной кодировке: "
+                "UTF-8 или Windows-1251.")),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find(Shown("Неизвестная команда")), std::string::npos) << run.output;
 }
 
 }  // namespace
