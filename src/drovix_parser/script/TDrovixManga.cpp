@@ -3,6 +3,7 @@
 #include <exception>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
 #include <utility>
 
 #include "driver/console/Console.h"
@@ -103,6 +104,14 @@ void TDrovixManga::CheckPass() {
     RaiseSyntaxError(Ru("открывающая команда \"МАНГА()\""), first, std::string());
   ReadOutputFolder();
 
+  // Pages met so far, by the output file they write: the line of each and
+  // its scan's path.
+  struct TPageSeen {
+    int32_t line;
+    std::string basePath;
+  };
+  std::unordered_map<std::string, TPageSeen> pagesByOutput;
+
   int32_t pageCount = 0;
   for (;;) {
     const std::string name = ReadName();
@@ -112,6 +121,25 @@ void TDrovixManga::CheckPass() {
                    Ru("()\" так и не всчтретилась"));
       ++pageCount;
       const std::string pageName = NamePrefix + Trim(RemoveChars(name, "%"));
+      {
+        // Two pages that write one file would overwrite each other, and
+        // neither would ever be up to date. The reading position is on the
+        // page's opening line.
+        const std::string basePath = ScriptFolder + pageName;
+        const std::string fileName = ExtractFileNamePart(basePath);
+        const std::string output =
+            OutputFolder + (PngDisabled() ? ChangeFileExt(fileName, ".bmp") : fileName + ".png");
+        const auto [seen, added] = pagesByOutput.emplace(output, TPageSeen{GetID(Line), basePath});
+        if (!added && seen->second.basePath == basePath)
+          RaiseError(Format(Ru("Страница \"%s\" уже описана в строке %d!\n\rДве одинаковые страницы "
+                               "затирали бы друг друга и собирались бы заново при каждом запуске."),
+                            pageName.c_str(), seen->second.line));
+        if (!added)
+          RaiseError(Format(Ru("Страница \"%s\" попадёт в тот же файл \"%s\", что и страница из "
+                               "строки %d!\n\rОни затирали бы друг друга и собирались бы заново при "
+                               "каждом запуске."),
+                            pageName.c_str(), output.c_str(), seen->second.line));
+      }
       std::unique_ptr<TStringListWithIDs> block = ReadParameterBlock();
       auto page = std::make_unique<TDrovixMangaPage>(*this, ScriptFolder, pageName, std::move(block));
       // A name prefix or page name with folders in it can lead the scan into
