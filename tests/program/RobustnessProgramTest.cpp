@@ -103,6 +103,22 @@ TEST_F(Robustness, AbsurdWorkingSizeIsRefused) {
   EXPECT_FALSE(Exists(dir_.Path() + "_error.bmp"));
 }
 
+// A cut run-length scan that declares 4100 x 4100 is refused at once as a
+// cut file, not completed with its last (transparent) pixel and cleaned.
+TEST_F(Robustness, CutRunLengthScanIsRefused) {
+  std::string bytes = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x10, 0x04, 0x10, 32, 8};
+  for (int i = 0; i < 1000; ++i) bytes += std::string("\xFF\0\0\0\0", 5);
+  WriteBytes(dir_.Path() + "p01.tga", bytes);
+  Script("", "");
+  const TRun run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, MemoryLimit());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find(Crash(Shown("TGA файл обрывается раньше времени. Не могу прочитать.\n\r(" +
+                                        dir_.Path() + "p01)"))),
+            std::string::npos)
+      << run.output;
+  EXPECT_FALSE(Exists(dir_.Path() + "out/p01.bmp"));
+}
+
 // The error page cannot be written into a read-only scan folder: the failure
 // of the page is still what is reported, with one line on the error page.
 TEST_F(Robustness, ReadOnlyScanFolderKeepsTheOriginalMessage) {
