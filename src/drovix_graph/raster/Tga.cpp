@@ -8,6 +8,7 @@
 
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/PictureSize.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
@@ -160,8 +161,8 @@ void LoadTGA(TDrovixGraph& raster, const std::string& fileName) {
   const std::string path = fileName + ".tga";
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(FileSystemName(path).c_str(), "rb"),
                                                     &std::fclose);
-  if (!f) Raise(Format(Ru("Не удалось открыть файл \"%s\""), path.c_str()));
-  ReadTGA(raster, f.get(), fileName);
+  if (!f) Raise(Format(Ru("Не удалось открыть файл \"%s\""), MessageName(path).c_str()));
+  ReadTGA(raster, f.get(), MessageName(fileName));
 }
 
 }  // namespace drovix

@@ -13,6 +13,7 @@
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
 #include "driver/console/Interrupt.h"
+#include "driver/console/MessageName.h"
 #include "driver/console/TConsoleChannel.h"
 #include "driver/console/TCoreLease.h"
 #include "drovix_graph/raster/PictureSize.h"
@@ -106,7 +107,7 @@ void TPageScheduler::Work(TJob& job) {
     const TCoreLease core(1);
     const TConsoleRoute route(&job.console);
     try {
-      ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + ExtractFileNamePart(job.page->BasePath));
+      ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + MessageName(ExtractFileNamePart(job.page->BasePath)));
       BuildPage(manga_, *job.page, job.record);
     } catch (...) {
       job.failure = std::current_exception();

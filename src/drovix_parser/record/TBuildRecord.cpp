@@ -14,6 +14,7 @@
 #include "cl_Classes/NumberReader.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/WriteFailure.h"
 
@@ -177,7 +178,7 @@ bool TBuildRecord::CopySection(const TBuildRecord& from, const std::string& sect
 
 void TBuildRecord::Save() const {
   const std::string text = AsText();
-  const std::string failure = Format(Ru("Не удалось записать файл \"%s\""), fileName_.c_str());
+  const std::string failure = Format(Ru("Не удалось записать файл \"%s\""), MessageName(fileName_).c_str());
   const std::string onDisk = FileSystemName(fileName_);
   // A name of our own beside the record; O_EXCL never reuses a stranger's file.
   std::string tempName;
