@@ -64,5 +64,31 @@ TEST(ScriptEncoding, MarkedScriptWithBrokenBytesIsRefused) {
                "Windows-1251."));
 }
 
+TEST(ScriptEncoding, Windows1251LineInAUtf8ScriptIsNamed) {
+  const std::string message =
+      Ru("Ошибка в строке %d.\n\rСкрипт сохранён в кодировке UTF-8, а эта строка - в какой-то "
+         "другой (похоже, в Windows-1251).\n\rПересохрани скрипт целиком в одной кодировке: UTF-8 "
+         "или Windows-1251.");
+  static const struct {
+    const char* name;
+    std::string input;
+    int line;
+  } cases[] = {
+      {"one pasted line", "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n" + Ru("(Привет!)") + "\n)\nКОНЕЦ()\n", 4},
+      {"the first of two, CR LF", "МАНГА(out)\r\n" + Ru("(Привет!)") + "\r\nКОНЕЦ()\r\n(ещё)\r\n" +
+                                      Ru("(Пока!)"),
+       2},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MessageOf([&] { DecodeScriptBytes(c.input); }), Format(message, c.line)) << c.name;
+
+  // A Windows-1251 script keeps working when one of its lines happens to be
+  // valid UTF-8 ("Я»" is the bytes of U+07FB), and so does an even mix.
+  const std::string cp1251 = Ru("МАНГА(out)\n(Я»)\nКОНЕЦ()\n");
+  EXPECT_EQ(DecodeScriptBytes(cp1251), cp1251);
+  const std::string even = "(Привет)\n" + Ru("(Привет)");
+  EXPECT_EQ(DecodeScriptBytes(even), even);
+}
+
 }  // namespace
 }  // namespace drovix

@@ -117,7 +117,7 @@ TEST(BuildRecord, SaveIntoMissingFolderRaisesAndLeavesNothing) {
   TBuildRecord record(file);
   record.WriteString("s", "k", "v");
   EXPECT_EQ(MessageOf([&] { record.Save(); }),
-            Ru("Не удалось записать файл \"") + file + Ru("\"!"));
+            Ru("Не удалось записать файл \"") + file + Ru("\": такой папки нет"));
   EXPECT_FALSE(std::filesystem::exists(dir.Path() + "gone"));
 }
 

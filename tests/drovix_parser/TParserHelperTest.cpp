@@ -206,8 +206,8 @@ TEST(ReadParameterBlock, UnclosedBlockAtTheEndOfTheScript) {
   Script deep("%p01(\nБАЛОН((a)\n(b");
   deep.ReadName();
   EXPECT_EQ(MessageOf([&] { deep.ReadParameterBlock(); })
-                .substr(0, std::string("Синтаксическая ошибка где-то в строках 2..3.").size()),
-            "Синтаксическая ошибка где-то в строках 2..3.");
+                .substr(0, std::string("Синтаксическая ошибка где-то в строках 1..3.").size()),
+            "Синтаксическая ошибка где-то в строках 1..3.");
   Script deep2("%p01(\nБАЛОН((a)\n(b");
   deep2.ReadName();
   EXPECT_NE(MessageOf([&] { deep2.ReadParameterBlock(); }).find(" включая 3 закрывающих скобок"),

@@ -296,13 +296,32 @@ TEST_F(ParallelChapter, RecordThatCannotBeWrittenIsReportedOnceAfterThePages) {
   fs::create_directories(d() + "ch.ini");  // nothing can be renamed over a folder
   const TRun run = Run({"-j2", "-x"});
   EXPECT_EQ(run.status, 1);
-  const std::string message = Shown("Не удалось записать файл \"" + d() + "ch.ini\"!");
+  const std::string message = Shown("Не удалось записать файл \"" + d() + "ch.ini\": на месте файла лежит папка");
   const size_t first = run.output.find(message);
   ASSERT_NE(first, std::string::npos) << run.output;
   EXPECT_EQ(run.output.find(message, first + 1), std::string::npos) << run.output;
   EXPECT_LT(run.output.find("STRANICA: p03"), first);
   for (const char* page : {"p01", "p02", "p03"}) EXPECT_TRUE(Exists(d() + "out/" + page + ".bmp")) << page;
   EXPECT_EQ(Temporaries(d()), std::vector<std::string>{});
+}
+
+TEST_F(ParallelChapter, RecordThatCannotBeWrittenIsReportedWithAFailingPage) {
+  Pages(2, 240, 320);
+  fs::remove(d() + Name(2) + ".tga");  // the second page fails after the first is done
+  Script(std::vector<std::string>(2, "(Привет!)"));
+  fs::create_directories(d() + "ch.ini");
+  for (const char* key : {"-j1", "-j2"}) {
+    SCOPED_TRACE(key);
+    const TRun run = Run({key, "-x"});
+    EXPECT_EQ(run.status, 1);
+    const size_t page = run.output.find(Shown("Крах при сборке страницы \"" + d() + "p02\""));
+    const size_t record = run.output.find(
+        Shown("\n\r\n\rНе удалось записать файл \"" + d() + "ch.ini\": на месте файла лежит папка\n\r"));
+    ASSERT_NE(page, std::string::npos) << run.output;
+    ASSERT_NE(record, std::string::npos) << run.output;
+    EXPECT_LT(page, record);
+    EXPECT_EQ(Temporaries(d()), std::vector<std::string>{});
+  }
 }
 
 TEST_F(ParallelChapter, MalformedParallelKeyIsRefused) {

@@ -135,6 +135,41 @@ TEST_F(Robustness, AbsurdWorkingSizeIsRefused) {
   EXPECT_FALSE(Exists(dir_.Path() + "_error.bmp"));
 }
 
+// A cut run-length scan that declares 4100 x 4100 is refused at once as a
+// cut file, not completed with its last (transparent) pixel and cleaned.
+TEST_F(Robustness, CutRunLengthScanIsRefused) {
+  std::string bytes = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x04, 0x10, 0x04, 0x10, 32, 8};
+  for (int i = 0; i < 1000; ++i) bytes += std::string("\xFF\0\0\0\0", 5);
+  WriteBytes(dir_.Path() + "p01.tga", bytes);
+  Script("", "");
+  const TRun run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, MemoryLimit());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find(Crash(Shown("TGA файл обрывается раньше времени. Не могу прочитать.\n\r(" +
+                                        dir_.Path() + "p01)"))),
+            std::string::npos)
+      << run.output;
+  EXPECT_FALSE(Exists(dir_.Path() + "out/p01.bmp"));
+}
+
+// A name prefix of a megabyte: the messages show the start and the end of
+// the names made from it, not the megabyte again and again.
+TEST_F(Robustness, RunawayNamesAreShortenedInMessages) {
+  const std::string prefix(1000000, 'Q');
+  Script("ПРЕФИКС_ИМЕНИ_ФАЙЛА(" + prefix + ")", "(Привет!)");
+  const TRun run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, MemoryLimit());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_LT(run.output.size(), 3000u);
+  const std::string base = dir_.Path() + prefix + "p01";
+  const std::string page = std::string(160, 'Q') + "..." + std::string(157, 'Q') + "p01";
+  EXPECT_NE(run.output.find(Shown("\n\rСТРАНИЦА: " + page + "\n")), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find(Shown("Крах при сборке страницы \"" + base.substr(0, 160) + "..." +
+                                  base.substr(base.size() - 160) + "\":\n\rНет такого файла!\n\r(\"" +
+                                  base.substr(0, 160) + "..." + (base + ".tga").substr(base.size() + 4 - 160) +
+                                  "\")")),
+            std::string::npos)
+      << run.output;
+}
+
 // The error page cannot be written into a read-only scan folder: the failure
 // of the page is still what is reported, with one line on the error page.
 TEST_F(Robustness, ReadOnlyScanFolderKeepsTheOriginalMessage) {

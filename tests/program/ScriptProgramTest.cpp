@@ -72,6 +72,21 @@ TEST(ScriptProgram, CheckPassErrors) {
        "МАНГА(out)\nШРИФТ(a,b,c)\nПРЕФИКС_ИМЕНИ_ФАЙЛА(out/)\n%p01(\n(a)\n)\nКОНЕЦ()",
        "Ошибка в строке 5.\n\rВы чё, народ?!.. Скан страницы \"{}out/p01\" лежит в выходной "
        "папке!..\n\rТак же все исходники сканов затрутся нафиг!.."},
+      {"unclosed page named from its opening line",
+       "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n(a)\n(b)\nКОНЕЦ()",
+       "Синтаксическая ошибка где-то в строках 3..6.\n\rОжидалось: оcтатняя часть параметра команды "
+       "или описания страницы,\n\r включая 1 закрывающих скобок,\n\rа имеем:  неожиданный, и даже "
+       "какой-то обидный, конец файла\n\rРекомендации:  проверь соответствие числа открывающих и "
+       "закрывающих скобок."},
+      {"page listed twice", "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n(a)\n)\n%p02()\n\n%p01(\n(b)\n)\nКОНЕЦ()",
+       "Ошибка в строке 8.\n\rСтраница \"p01\" уже описана в строке 3!\n\rДве одинаковые страницы "
+       "затирали бы друг друга и собирались бы заново при каждом запуске."},
+      {"two scans, one output file",
+       "МАНГА(out)\nШРИФТ(a,b,c)\nПРЕФИКС_ИМЕНИ_ФАЙЛА(a/)\n%p01()\nПРЕФИКС_ИМЕНИ_ФАЙЛА(b/)\n%p01()"
+       "\nКОНЕЦ()",
+       "Ошибка в строке 6.\n\rСтраница \"b/p01\" попадёт в тот же файл \"{}out/p01.png\", что и "
+       "страница из строки 4!\n\rОни затирали бы друг друга и собирались бы заново при каждом "
+       "запуске."},
   };
   for (const TCase& c : cases) {
     TempFolder dir;
@@ -149,6 +164,18 @@ TEST(ScriptProgram, Utf8ScriptsRunLikeWindows1251Ones) {
             std::string::npos)
       << run.output;
   EXPECT_EQ(run.output.find(Shown("ПРОВЕРЯЮ")), std::string::npos) << run.output;
+
+  // One balloon pasted from a Windows-1251 file into a UTF-8 script.
+  WriteBytes(dir.Path() + "u.manga",
+             "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n(Пока)\n" + Ru("(Привет!)") + "\n)\nКОНЕЦ()\n");
+  run = RunDrovix(dir.Path(), {"u"});
+  EXPECT_NE(run.output.find(Reported(
+                "Ошибка в строке 5.\n\rСкрипт сохранён в кодировке UTF-8, а эта строка - в какой-то "
+                "другой (похоже, в Windows-1251).\n\rПересохрани скрипт целиком в одной кодировке: "
+                "UTF-8 или Windows-1251.")),
+            std::string::npos)
+      << run.output;
+  EXPECT_EQ(run.output.find(Shown("Неизвестная команда")), std::string::npos) << run.output;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/Bmp.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/ParallelRows.h"
@@ -81,7 +82,7 @@ void TDrovixGraph::LoadFromFile(const std::string& fileName) {
     LoadTGA(*this, fileName);
     SourceFile = tga;
   } else {
-    Raise(Format(Ru("Нет такого файла!\n\r(\"%s\")"), (PngDisabled() ? tga : png).c_str()));
+    Raise(Format(Ru("Нет такого файла!\n\r(\"%s\")"), MessageName(PngDisabled() ? tga : png).c_str()));
   }
   DetectCorners();
   SplitLayers();

@@ -8,6 +8,7 @@
 
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/PictureSize.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
@@ -81,8 +82,6 @@ void ReadRunLength(TDrovixGraph& raster, TByteInput& in, int32_t w, int32_t h, i
   int64_t count = 0;
   int32_t x = 0, y = h - 1;
   int32_t* row = raster.RowPtr(y);
-  // The pixel bytes persist between reads: when the stream runs dry the last
-  // decoded pixel is what gets repeated.
   uint8_t px[4] = {0, 0, 0, 0};
   auto pixel = [&] { return Pack(px[2], px[1], px[0], bpp == 4 ? px[3] : 255u); };
   auto put = [&](int32_t v) {
@@ -92,27 +91,29 @@ void ReadRunLength(TDrovixGraph& raster, TByteInput& in, int32_t w, int32_t h, i
       if (--y >= 0) row = raster.RowPtr(y);
     }
   };
+  // A stream that ends before the picture is full is a cut file. Completing
+  // it would make a page of whatever pixel came last (often a transparent
+  // one, which the cleaning would then refill for the whole page).
+  const auto readPixel = [&] {
+    if (in.Read(px, static_cast<size_t>(bpp)) != static_cast<size_t>(bpp))
+      Raise(Format(Ru("TGA файл обрывается раньше времени. Не могу прочитать.\n\r(%s)"), name.c_str()));
+  };
   while (count < total) {
     uint8_t header = 0;
-    if (in.Read(&header, 1) == 0) {
-      // End of stream: every further packet would be a raw packet of one
-      // pixel that reads nothing, i.e. the last pixel again.
-      const int32_t v = pixel();
-      for (; count < total; ++count) put(v);
-      break;
-    }
+    if (in.Read(&header, 1) == 0)
+      Raise(Format(Ru("TGA файл обрывается раньше времени. Не могу прочитать.\n\r(%s)"), name.c_str()));
     if (header < 128) {
       const int64_t n = header + 1;
       if (count + n > total) Raise(Format(Ru("TGA файл повреждён. Не могу прочитать. (%s)"), name.c_str()));
       for (int64_t k = 0; k < n; ++k) {
-        in.Read(px, static_cast<size_t>(bpp));
+        readPixel();
         put(pixel());
       }
       count += n;
     } else {
       const int64_t n = header - 127;
       if (count + n > total) Raise(Format(Ru("TGA файл повреждён. Не могу прочитать.  (%s)"), name.c_str()));
-      in.Read(px, static_cast<size_t>(bpp));
+      readPixel();
       const int32_t v = pixel();
       for (int64_t k = 0; k < n; ++k) put(v);
       count += n;
@@ -160,8 +161,8 @@ void LoadTGA(TDrovixGraph& raster, const std::string& fileName) {
   const std::string path = fileName + ".tga";
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(FileSystemName(path).c_str(), "rb"),
                                                     &std::fclose);
-  if (!f) Raise(Format(Ru("Не удалось открыть файл \"%s\""), path.c_str()));
-  ReadTGA(raster, f.get(), fileName);
+  if (!f) Raise(Format(Ru("Не удалось открыть файл \"%s\""), MessageName(path).c_str()));
+  ReadTGA(raster, f.get(), MessageName(fileName));
 }
 
 }  // namespace drovix

@@ -10,6 +10,7 @@
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
@@ -125,7 +126,7 @@ void TDrovixMangaScan::ReportError(TDrovixGraph& plane, int32_t threshold, const
     std::remove(FileSystemName(temporary).c_str());
     Raise(message + "\n\r\n\r" +
           Format(Ru("Недоделаный скан с отмеченным местом ошибки сохранить как \"%s\" не удалось: %s."),
-                 target.c_str(), cause.c_str()));
+                 MessageName(target).c_str(), cause.c_str()));
   }
   ConsoleWriteLine("OK.");
 

@@ -7,6 +7,7 @@
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 #include "drovix_graph/scan/TMarkupPicture.h"
@@ -208,7 +209,7 @@ int32_t PreviewPages(TDrovixManga& manga) {
   int32_t withProblems = 0;
   const int32_t total = static_cast<int32_t>(manga.Pages.size());
   for (auto& page : manga.Pages) {
-    ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + ExtractFileNamePart(page->BasePath));
+    ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + MessageName(ExtractFileNamePart(page->BasePath)));
     const std::vector<std::string> problems = PreviewPage(manga, *page);
     if (problems.empty()) {
       ConsoleWriteLine("...OK.");

@@ -12,6 +12,7 @@
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
 #include "driver/console/Interrupt.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/raster/png/PngSupport.h"
@@ -40,14 +41,15 @@ void Publish(const std::string& temporary, const std::string& target) {
   if (std::rename(FileSystemName(temporary).c_str(), FileSystemName(target).c_str()) != 0) {
     const int error = errno;
     std::remove(FileSystemName(temporary).c_str());
-    RaiseWriteFailure(Format(Ru("Не удалось записать файл \"%s\""), target.c_str()), error);
+    RaiseWriteFailure(Format(Ru("Не удалось записать файл \"%s\""), MessageName(target).c_str()), error);
   }
 }
 
 // A page that cannot be saved is reported under its own file name, not the
 // temporary one it is written as, with the cause.
 [[noreturn]] void RaiseSaveFailure(const char* format, const std::string& target, const EWriteFailure& e) {
-  throw EWriteFailure(Format(Ru("Упала процедура записи %s файла \"%s\""), format, target.c_str()), e.Cause());
+  throw EWriteFailure(Format(Ru("Упала процедура записи %s файла \"%s\""), format, MessageName(target).c_str()),
+                      e.Cause());
 }
 
 void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
@@ -151,11 +153,11 @@ void BuildPage(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record
     throw;  // not a failure of the page
   } catch (const std::exception& e) {
     throw EDrovixError(
-        Format(Ru("Крах при сборке страницы \"%s\":\n\r%s"), page.BasePath.c_str(), e.what()));
+        Format(Ru("Крах при сборке страницы \"%s\":\n\r%s"), MessageName(page.BasePath).c_str(), e.what()));
   } catch (...) {
     throw EDrovixError(
         Format(Ru("Программа упала при обработке страницы \"%s\", а почему - не говорит, падла."),
-               page.BasePath.c_str()));
+               MessageName(page.BasePath).c_str()));
   }
 }
 

@@ -6,11 +6,14 @@
 #include <cstdio>
 #include <exception>
 #include <fstream>
+#include <new>
 #include <thread>
 
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
+#include "driver/console/Error.h"
 #include "driver/console/Interrupt.h"
+#include "driver/console/MessageName.h"
 #include "driver/console/TConsoleChannel.h"
 #include "driver/console/TCoreLease.h"
 #include "drovix_graph/raster/PictureSize.h"
@@ -113,7 +116,7 @@ void TPageScheduler::Work(TJob& job) {
     const TCoreLease core(1);
     const TConsoleRoute route(&job.console);
     try {
-      ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + ExtractFileNamePart(job.page->BasePath));
+      ConsoleWriteLine(Ru("\n\rСТРАНИЦА: ") + MessageName(ExtractFileNamePart(job.page->BasePath)));
       BuildPage(manga_, *job.page, job.record);
     } catch (...) {
       job.failure = std::current_exception();
@@ -214,14 +217,21 @@ void TPageScheduler::Run() {
       StopAll();
       if (recordDirty_) SaveRecordIfChanged();
       bool interrupted = false;
+      std::string combined;
       try {
         std::rethrow_exception(failure);
       } catch (const EInterrupted&) {
         interrupted = true;
+      } catch (const std::bad_alloc&) {
+      } catch (const std::exception& e) {
+        // A record that could not be written is reported under the page's
+        // failure: the pages before this one will be built again.
+        if (!recordFailure_.empty()) combined = std::string(e.what()) + "\n\r\n\r" + recordFailure_;
       } catch (...) {
       }
       // The record of the pages before is kept; nothing may be added to it.
       if (!interrupted) FreeQuietly(manga_.BuildRecord);
+      if (!combined.empty()) throw EDrovixError(combined);
       std::rethrow_exception(failure);
     }
     ++head;

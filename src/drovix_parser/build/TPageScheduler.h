@@ -34,7 +34,8 @@ class TPageScheduler {
   // pages after it are stopped and their results dropped (their files may
   // remain, the record does not list them), the record of the pages before
   // it is written, manga.BuildRecord is freed and the page's failure
-  // raised. After Ctrl-C or SIGTERM the pages in flight stop at their next
+  // raised (followed by the record's own failure when the record could not
+  // be written). After Ctrl-C or SIGTERM the pages in flight stop at their next
   // step boundary, the finished ones before the first unfinished page are
   // recorded and EInterrupted is raised. A record that cannot be written
   // is tried again after the next page and raised once, at the end.

@@ -14,7 +14,9 @@
 #include "cl_Classes/NumberReader.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/FileSystemName.h"
+#include "drovix_graph/raster/WriteFailure.h"
 
 namespace drovix {
 namespace {
@@ -176,8 +178,7 @@ bool TBuildRecord::CopySection(const TBuildRecord& from, const std::string& sect
 
 void TBuildRecord::Save() const {
   const std::string text = AsText();
-  const std::string failure =
-      Format(Ru("Не удалось записать файл \"%s\"!"), fileName_.c_str());
+  const std::string failure = Format(Ru("Не удалось записать файл \"%s\""), MessageName(fileName_).c_str());
   const std::string onDisk = FileSystemName(fileName_);
   // A name of our own beside the record; O_EXCL never reuses a stranger's file.
   std::string tempName;
@@ -187,13 +188,16 @@ void TBuildRecord::Save() const {
     fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
-  if (fd < 0) Raise(failure);
-  bool ok = WriteAll(fd, text);
-  ok = (::fsync(fd) == 0) && ok;
-  ok = (::close(fd) == 0) && ok;
-  if (!ok || ::rename(tempName.c_str(), onDisk.c_str()) != 0) {
+  if (fd < 0) RaiseWriteFailure(failure, errno);
+  // The first failing step names the cause.
+  int error = 0;
+  if (!WriteAll(fd, text)) error = errno;
+  if (::fsync(fd) != 0 && error == 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error == 0 && ::rename(tempName.c_str(), onDisk.c_str()) != 0) error = errno;
+  if (error != 0) {
     ::unlink(tempName.c_str());
-    Raise(failure);
+    RaiseWriteFailure(failure, error);
   }
 }
 

@@ -46,8 +46,8 @@ class TBuildRecord {
 
   // Writes the whole record to a temporary file in the same folder and
   // renames it over FileName(), so a crash or a full disk never leaves a
-  // truncated record. Raises EDrovixError when the file cannot be written;
-  // the old file is then left as it was.
+  // truncated record. Raises EWriteFailure (naming the file and the cause)
+  // when the file cannot be written; the old file is then left as it was.
   void Save() const;
 
  private:

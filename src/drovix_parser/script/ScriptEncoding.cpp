@@ -1,5 +1,6 @@
 #include "drovix_parser/script/ScriptEncoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
@@ -54,6 +55,32 @@ int32_t CodePointAt(std::string_view text, size_t offset) {
   return static_cast<int32_t>(cp);
 }
 
+// The first line that is not valid UTF-8 when the script otherwise reads as
+// UTF-8: more lines hold multi-byte UTF-8 sequences than lines that are not
+// UTF-8 at all. A line pasted from a Windows-1251 file into a UTF-8 script
+// is found this way. A script saved in Windows-1251 has almost no line that
+// happens to be valid UTF-8 (two Cyrillic letters in a row never are), so
+// it never qualifies. 0 when the script is not such a mix.
+int32_t ForeignLineInUtf8(std::string_view text) {
+  int32_t utf8Lines = 0, foreignLines = 0, firstForeign = 0, lineNo = 0;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    ++lineNo;
+    const std::string_view line = text.substr(start, end - start);
+    if (LooksLikeUtf8(line)) {
+      ++utf8Lines;
+    } else if (std::any_of(line.begin(), line.end(), [](char c) { return (c & 0x80) != 0; })) {
+      // Bytes above 127 that do not form UTF-8 (plain ASCII counts as neither).
+      if (foreignLines++ == 0) firstForeign = lineNo;
+    }
+    if (end == text.size()) break;
+    start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+  }
+  return foreignLines > 0 && utf8Lines > foreignLines ? firstForeign : 0;
+}
+
 }  // namespace
 
 std::string DecodeScriptBytes(const std::string& bytes) {
@@ -62,6 +89,11 @@ std::string DecodeScriptBytes(const std::string& bytes) {
   if (bom) {
     text.remove_prefix(kBom.size());
   } else if (!LooksLikeUtf8(text)) {
+    if (const int32_t line = ForeignLineInUtf8(text))
+      Raise(Format(Ru("Ошибка в строке %d.\n\rСкрипт сохранён в кодировке UTF-8, а эта строка - в "
+                      "какой-то другой (похоже, в Windows-1251).\n\rПересохрани скрипт целиком в "
+                      "одной кодировке: UTF-8 или Windows-1251."),
+                   line));
     return bytes;
   }
   size_t bad = 0;

@@ -3,11 +3,13 @@
 #include <exception>
 #include <fstream>
 #include <iterator>
+#include <unordered_map>
 #include <utility>
 
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/png/PngSupport.h"
 #include "drovix_parser/script/ScriptEncoding.h"
@@ -48,13 +50,13 @@ TDrovixManga::TDrovixManga(const std::string& fileName, const TBuildOptions& opt
   if (ScriptFolder.empty() || ScriptFolder[0] != '/') ScriptFolder = CurrentFolder() + ScriptFolder;
   if (ScriptFolder.back() != '/') ScriptFolder += '/';
   const std::string path = ScriptFolder + ChangeFileExt(ExtractFileNamePart(fileName), ".manga");
-  if (!RegularFileExists(path)) Raise(Format(Ru("Файл \"%s\" не существует!"), path.c_str()));
+  if (!RegularFileExists(path)) Raise(Format(Ru("Файл \"%s\" не существует!"), MessageName(path).c_str()));
 
   std::ifstream in(FileSystemName(path), std::ios::binary);
   std::string bytes;
   if (in.is_open()) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (!in.is_open() || in.bad())
-    Raise(Format(Ru("Не удалось прочитать файл \"%s\"!"), path.c_str()));
+    Raise(Format(Ru("Не удалось прочитать файл \"%s\"!"), MessageName(path).c_str()));
 
   BuildRecord = std::make_unique<TBuildRecord>(ChangeFileExt(path, ".ini"));
   BaseFolder = ScriptFolder;
@@ -103,6 +105,14 @@ void TDrovixManga::CheckPass() {
     RaiseSyntaxError(Ru("открывающая команда \"МАНГА()\""), first, std::string());
   ReadOutputFolder();
 
+  // Pages met so far, by the output file they write: the line of each and
+  // its scan's path.
+  struct TPageSeen {
+    int32_t line;
+    std::string basePath;
+  };
+  std::unordered_map<std::string, TPageSeen> pagesByOutput;
+
   int32_t pageCount = 0;
   for (;;) {
     const std::string name = ReadName();
@@ -112,6 +122,26 @@ void TDrovixManga::CheckPass() {
                    Ru("()\" так и не всчтретилась"));
       ++pageCount;
       const std::string pageName = NamePrefix + Trim(RemoveChars(name, "%"));
+      {
+        // Two pages that write one file would overwrite each other, and
+        // neither would ever be up to date. The reading position is on the
+        // page's opening line.
+        const std::string basePath = ScriptFolder + pageName;
+        const std::string fileName = ExtractFileNamePart(basePath);
+        const std::string output =
+            OutputFolder + (PngDisabled() ? ChangeFileExt(fileName, ".bmp") : fileName + ".png");
+        const auto [seen, added] = pagesByOutput.emplace(output, TPageSeen{GetID(Line), basePath});
+        if (!added && seen->second.basePath == basePath)
+          RaiseError(Format(Ru("Страница \"%s\" уже описана в строке %d!\n\rДве одинаковые страницы "
+                               "затирали бы друг друга и собирались бы заново при каждом запуске."),
+                            MessageName(pageName).c_str(), seen->second.line));
+        if (!added)
+          RaiseError(Format(Ru("Страница \"%s\" попадёт в тот же файл \"%s\", что и страница из "
+                               "строки %d!\n\rОни затирали бы друг друга и собирались бы заново при "
+                               "каждом запуске."),
+                            MessageName(pageName).c_str(), MessageName(output).c_str(),
+                            seen->second.line));
+      }
       std::unique_ptr<TStringListWithIDs> block = ReadParameterBlock();
       auto page = std::make_unique<TDrovixMangaPage>(*this, ScriptFolder, pageName, std::move(block));
       // A name prefix or page name with folders in it can lead the scan into
@@ -119,7 +149,7 @@ void TDrovixManga::CheckPass() {
       if (SameFolder(ExtractFilePath(page->BasePath), OutputFolder))
         RaiseError(Format(Ru("Вы чё, народ?!.. Скан страницы \"%s\" лежит в выходной папке!..\n\r"
                              "Так же все исходники сканов затрутся нафиг!.."),
-                          page->BasePath.c_str()));
+                          MessageName(page->BasePath).c_str()));
       page->Parse();
       Pages.push_back(std::move(page));
       continue;

@@ -7,6 +7,7 @@
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/typeset/ParseText.h"
 #include "drovix_parser/script/ScriptPaths.h"
 #include "drovix_parser/script/TScriptHead.h"
@@ -44,7 +45,7 @@ void TDrovixMangaPage::Parse() {
     }
   } catch (const std::exception& e) {
     throw EDrovixError(
-        Format(Ru("Крах при парсинге страницы \"%s\":\n\r%s"), name.c_str(), e.what()));
+        Format(Ru("Крах при парсинге страницы \"%s\":\n\r%s"), MessageName(name).c_str(), e.what()));
   } catch (...) {
     throw EDrovixError(
         Format(Ru("Программа упала при парсинге страницы \"%s\", а почему - не говорит, падла."),

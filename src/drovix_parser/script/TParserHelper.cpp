@@ -128,6 +128,7 @@ std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
   if (c0 != '(')
     RaiseSyntaxError(Ru("открывающая скобка"),
                      "\"" + Echo(first.substr(static_cast<size_t>(Column - 1))) + "\"", "");
+  const int32_t openingLine = GetID(Line);
   ++Column;
 
   int32_t depth = 1;
@@ -168,12 +169,17 @@ std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
     // a rule error about the command must still name the command's line.
     emptyBlockLine_ = closingLine;
   }
-  if (depth > 0 && IsScriptHead)
+  if (depth > 0 && IsScriptHead) {
+    // The block never closed: the range runs from its opening bracket, the
+    // line to look at, to the end of the file.
+    RangeFirst = openingLine;
+    RangeLast = GetID(Count() - 1);
     RaiseSyntaxError(
         Format(Ru("оcтатняя часть параметра команды или описания страницы,\n\r включая %d "
                   "закрывающих скобок"),
                depth),
         Ru(" неожиданный, и даже какой-то обидный, конец файла"), " " + BracketAdvice());
+  }
   SkipPastLineEnd();
   return result;
 }

@@ -6,6 +6,7 @@
 
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 
 namespace drovix {
 namespace {
@@ -57,6 +58,16 @@ TEST(Error, RaiseCarriesTheWholeMessage) {
   } catch (const EDrovixError& e) {
     EXPECT_EQ(std::string(e.what()), Ru("Ошибка в строке 3.\n\rТекст"));
   }
+}
+
+TEST(MessageName, RunawayNamesKeepTheirStartAndEnd) {
+  const std::string sane(320, 'a');
+  EXPECT_EQ(MessageName(sane), sane);
+  EXPECT_EQ(MessageName(""), "");
+  const std::string runaway = "/scans/" + std::string(1000000, 'x') + "p01.tga";
+  const std::string shown = MessageName(runaway);
+  EXPECT_EQ(shown, "/scans/" + std::string(153, 'x') + "..." + std::string(153, 'x') + "p01.tga");
+  EXPECT_EQ(MessageName(sane + "b"), std::string(160, 'a') + "..." + std::string(159, 'a') + "b");
 }
 
 }  // namespace

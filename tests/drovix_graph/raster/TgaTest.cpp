@@ -1,6 +1,8 @@
 // TGA input: both templates, 24 and 32 bits, packets, short and corrupt files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "RasterTestUtil.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
@@ -106,21 +108,34 @@ TEST_F(TgaTest, RawPacketOf128Pixels24Bits) {
   EXPECT_EQ(Px(g, 0, 127), kOpaque | (127u << 16));
 }
 
-TEST_F(TgaTest, ShortFilesAreCompletedNotRefused) {
-  // Uncompressed: the missing top row reads black (alpha 255).
+TEST_F(TgaTest, ShortUncompressedFilesAreCompleted) {
+  // The missing top row reads black (alpha 255).
   Load(Header(2, 2, 2, 24) + Bytes{1, 2, 3, 4, 5, 6, 7});
   EXPECT_EQ(Px(g, 1, 0), kOpaque | 0x010203u);
   EXPECT_EQ(Px(g, 1, 1), kOpaque | 0x040506u);
   EXPECT_EQ(Px(g, 0, 0), kOpaque | 0x070000u);  // partly read: blue only
   EXPECT_EQ(Px(g, 0, 1), kOpaque);
-  // Compressed: the last decoded pixel repeats until the picture is full.
-  Load(Header(10, 3, 2, 24) + Bytes{0x01, 1, 2, 3, 4, 5, 6});
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x)
-      EXPECT_EQ(Px(g, y, x), kOpaque | ((y == 1 && x == 0) ? 0x010203u : 0x040506u)) << y << x;
-  // Nothing after the header at all: black.
-  Load(Header(10, 2, 2, 32));
-  EXPECT_EQ(Px(g, 0, 0), 0u);
+}
+
+TEST_F(TgaTest, CompressedStreamThatEndsEarlyIsRefused) {
+  const std::string cut =
+      Format(Ru("TGA файл обрывается раньше времени. Не могу прочитать.\n\r(%s)"), Base().c_str());
+  struct {
+    const char* name;
+    Bytes bytes;
+  } cases[] = {
+      {"nothing after the header", Header(10, 2, 2, 32)},
+      {"between packets", Header(10, 3, 2, 24) + Bytes{0x01, 1, 2, 3, 4, 5, 6}},
+      {"inside a raw packet", Header(10, 3, 1, 24) + Bytes{0x02, 1, 2, 3, 4, 5}},
+      {"run without its pixel", Header(10, 3, 1, 32) + Bytes{0x82, 1, 2, 3}},
+      // A transparent pixel and no more: once this became a whole page to clean.
+      {"large and cut", Header(10, 4100, 4100, 32) + Bytes{0xFF, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Error(c.bytes), cut) << c.name;
+  // A stream that fills the picture exactly still reads.
+  Load(Header(10, 3, 1, 24) + Bytes{0x81, 1, 2, 3, 0x00, 4, 5, 6});
+  EXPECT_EQ(Px(g, 0, 1), kOpaque | 0x010203u);
+  EXPECT_EQ(Px(g, 0, 2), kOpaque | 0x040506u);
 }
 
 TEST_F(TgaTest, PacketsRunningPastThePictureAreRefused) {
@@ -167,7 +182,10 @@ TEST_F(TgaTest, SizeLimitIsCheckedBeforeReadingPixels) {
   EXPECT_EQ(Error(Header(2, 65535, 65535, 32)), tooBig(65535, 65535));
   Load(Header(2, 4100, 1, 24));
   EXPECT_EQ(g.Width(), 4100);
-  Load(Header(10, 1, 4100, 24) + Bytes{0xFF, 9, 9, 9});  // packets never span more than 128 pixels
+  Bytes tall = Header(10, 1, 4100, 24);  // packets never span more than 128 pixels
+  for (int left = 4100; left > 0; left -= 128)
+    tall = tall + Bytes{static_cast<uint8_t>(127 + std::min(left, 128)), 9, 9, 9};
+  Load(tall);
   EXPECT_EQ(g.Height(), 4100);
   EXPECT_EQ(Px(g, 0, 0), kOpaque | 0x090909u);
 }

@@ -14,6 +14,7 @@
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
+#include "driver/console/MessageName.h"
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/TOutputFile.h"
@@ -296,9 +297,9 @@ void LoadPNG(TDrovixGraph& raster, const std::string& fileName) {
   const std::string path = fileName + ".png";
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(FileSystemName(path).c_str(), "rb"),
                                                     &std::fclose);
-  if (!f) Raise(Format(Ru("Не удалось открыть файл \"%s\""), path.c_str()));
+  if (!f) Raise(Format(Ru("Не удалось открыть файл \"%s\""), MessageName(path).c_str()));
   RequireLibrary();
-  ReadPNG(raster, f.get(), path);
+  ReadPNG(raster, f.get(), MessageName(path));
 }
 
 void WritePNG(const std::string& fileName, int32_t width, int32_t height, int32_t bitDepth,
@@ -306,7 +307,7 @@ void WritePNG(const std::string& fileName, int32_t width, int32_t height, int32_
               const std::string& noWriteStruct, const std::string& noInfoStruct) {
   RequireLibrary();
   const std::string path = fileName + ".png";
-  const std::string writeFailed = Format(Ru("Упала процедура записи PNG файла \"%s\""), path.c_str());
+  const std::string writeFailed = Format(Ru("Упала процедура записи PNG файла \"%s\""), MessageName(path).c_str());
   TOutputFile out(path);
   if (!out.Ok()) RaiseWriteFailure(writeFailed, out.Error());
   auto w = std::make_unique<TPngWriter>();
