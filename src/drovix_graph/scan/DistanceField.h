@@ -17,7 +17,11 @@ namespace drovix {
 // Extends the distance field to radius r pixels and widens the bounding box
 // (MinX .. MaxY) by r - FillGradient on every side, clamped to the page; then
 // FillGradient = r and a "." is printed. Does nothing when r is below
-// FillGradient or the bounding box is empty.
+// FillGradient or the bounding box is empty. Each pixel above 99 ends at the
+// smallest own + round(100 |p - q|) over the region pixels p of the box
+// within r rows and r columns (or keeps its value); with weights from 0 to
+// 99 this takes time in proportion to the area within reach, whatever r.
+// Raises EInterrupted on a stop request.
 void ExtendDistanceField(TDrovixMangaScan& scan, int32_t r);
 
 // Gives the region pixels of the bounding box a negative depth (the largest
