@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "distance_field_reference.h"
+#include "driver/console/Interrupt.h"
 #include "drovix_graph/scan/DistanceField.h"
 
 namespace drovix {
@@ -191,6 +193,23 @@ TEST(DistanceField, MatchesThePlainOffersOnRandomRegions) {
     ExpectSameField(s, {r1, r2}, "trial " + std::to_string(trial));
     if (HasFatalFailure()) return;
   }
+}
+
+// A stop request that arrives during a long field step ends it within a few
+// hundred rows, on both ways of computing it and in the inner depths.
+TEST(DistanceField, LongStepsStopOnRequest) {
+  TInterruptGuard guard;
+  std::raise(SIGINT);
+  for (const int32_t weight : {0, -5}) {
+    TDrovixMangaScan s;
+    Blank(s, 600, 8);
+    for (int32_t y = 0; y < 600; ++y) Put(s, y, 3, y == 300 ? weight : 50);
+    EXPECT_THROW(ExtendDistanceField(s, 2), EInterrupted) << weight;
+    EXPECT_EQ(s.FillGradient, 0);
+    s.FillMask->Pixel(0, 0) = 150;
+    EXPECT_THROW(ComputeInnerDistances(s), EInterrupted) << weight;
+  }
+  ClearInterruptForTesting();
 }
 
 }  // namespace
