@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "driver/console/Console.h"
@@ -20,27 +21,6 @@ namespace {
 constexpr int32_t kRegionLimit = 100;
 // A long step looks for a stop request after this many rows.
 constexpr int32_t kRowsBetweenStops = 256;
-
-// q[i] = min(q[i], dist[i] + own) for every q[i] above 99, for n pixels.
-// Blocks of 8 are written so that the compiler turns them into vector code.
-inline void OfferToRow(int32_t* __restrict q, const int32_t* __restrict dist, int32_t n, int32_t own) {
-  int32_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    int32_t v[8], offer[8];
-    for (int32_t k = 0; k < 8; ++k) {
-      v[k] = q[i + k];
-      offer[k] = dist[i + k] + own;
-    }
-    for (int32_t k = 0; k < 8; ++k) {
-      const int32_t take = -static_cast<int32_t>((v[k] > 99) & (offer[k] < v[k]));
-      q[i + k] = v[k] ^ ((v[k] ^ offer[k]) & take);
-    }
-  }
-  for (; i < n; ++i) {
-    const int32_t offer = dist[i] + own;
-    if (q[i] > 99 && offer < q[i]) q[i] = offer;
-  }
-}
 
 // round(100 * sqrt(d2)), in extended precision as everywhere in the field.
 inline int32_t HundredthsOf(int64_t d2) { return RoundUnchecked(100 * std::sqrt(static_cast<long double>(d2))); }
@@ -135,102 +115,89 @@ void WindowedRowMinimum(const int32_t* g, int32_t n, int32_t r, int32_t none, in
   }
 }
 
-// Each region pixel of the bounding box offers own + round(100 distance)
-// to every pixel within r rows and r columns that lies above 99; an offer
-// that takes a pixel below 100 (only a negative weight can) makes it a
-// region pixel for the rest of the sweep. Costs r^2 per region pixel near
-// an edge: the general path, for weights below 0.
-void OfferEveryWindow(TDrovixMangaScan& scan, int32_t r) {
-  const int32_t h = scan.Height(), w = scan.Width();
-  // round(100 * distance) for every offset of the window, row by row.
-  const int32_t side = 2 * r + 1;
-  std::vector<int32_t> table(static_cast<size_t>(side) * side);
-  for (int32_t dy = -r; dy <= r; ++dy)
-    for (int32_t dx = -r; dx <= r; ++dx)
-      table[static_cast<size_t>(dy + r) * side + (dx + r)] =
-          RoundUnchecked(100 * std::sqrt(static_cast<long double>(dy * dy + dx * dx)));
-
-  TDrovixGraph& mask = *scan.FillMask;
-  // Pixels a region pixel can offer to lie above 99, and values only go
-  // down, so a region pixel whose whole window is below 100 at the start has
-  // nothing to offer; a summed-area count of the pixels above 99 finds them.
-  const int32_t sy0 = std::max(0, scan.MinY - r), sy1 = std::min(h - 1, scan.MaxY + r);
-  const int32_t sx0 = std::max(0, scan.MinX - r), sx1 = std::min(w - 1, scan.MaxX + r);
-  const size_t sw = static_cast<size_t>(sx1 - sx0 + 2);
-  std::vector<int32_t> open(static_cast<size_t>(sy1 - sy0 + 2) * sw);
-  for (int32_t y = sy0; y <= sy1; ++y) {
-    const int32_t* row = mask.RowPtr(y);
-    int32_t* above = &open[static_cast<size_t>(y - sy0) * sw];
-    int32_t* here = above + sw;
-    int32_t count = 0;
-    for (int32_t x = sx0; x <= sx1; ++x) {
-      count += row[x] > 99;
-      here[x - sx0 + 1] = above[x - sx0 + 1] + count;
-    }
-  }
-  auto openIn = [&](int32_t y0, int32_t x0, int32_t y1, int32_t x1) {
-    const int32_t* top = &open[static_cast<size_t>(y0 - sy0) * sw];
-    const int32_t* bottom = &open[static_cast<size_t>(y1 - sy0 + 1) * sw];
-    return bottom[x1 - sx0 + 1] - bottom[x0 - sx0] - top[x1 - sx0 + 1] + top[x0 - sx0];
-  };
-
-  for (int32_t y = scan.MinY; y <= scan.MaxY; ++y) {
-    if ((y - scan.MinY) % kRowsBetweenStops == kRowsBetweenStops - 1) CheckForStop();
-    for (int32_t x = scan.MinX; x <= scan.MaxX; ++x) {
-      // Region pixels are never lowered (offers go only to pixels above 99).
-      const int32_t own = mask.RowPtr(y)[x];
-      if (own >= kRegionLimit) continue;
-      const int32_t x0 = std::max(0, x - r), x1 = std::min(w - 1, x + r);
-      const int32_t y0 = std::max(0, y - r), y1 = std::min(h - 1, y + r);
-      if (openIn(y0, x0, y1, x1) == 0) continue;
-      for (int32_t qy = y0; qy <= y1; ++qy)
-        OfferToRow(mask.RowPtr(qy) + x0,
-                   &table[static_cast<size_t>(qy - y + r) * side + static_cast<size_t>(x0 - x + r)],
-                   x1 - x0 + 1, own);
-    }
-  }
-}
-
-// The same offers when every region pixel of the box weighs 0 .. 99: no
-// offer then goes below 100, so the order of the offers does not matter and
-// every pixel above 99 ends at the smallest offer (or its own value), and
+// Each region pixel of the bounding box, in rows from the top and left to
+// right within a row, offers own + round(100 distance) to every pixel within
+// r rows and r columns that lies above 99; an offer that takes a pixel below
+// 100 makes it a region pixel for the rest of the sweep (when it lies in the
+// box and later in the sweep).
+//
+// Only a weight below 0 offers less than 100, and only within a few pixels,
+// so the sweep is done in two steps. First the region pixels below 0, in
+// sweep order, make their offers below 100 ("takes"; a pixel taken keeps that
+// offer, later offers pass it by). Then every other pixel above 99 ends at
+// the smallest offer, whose order no longer matters:
 //   min over p of own(p) + R(|p - q|^2) = min over weights v of v + R(D_v(q))
 // with D_v the squared distance to the nearest region pixel of weight v in
-// the window, R monotone. D_v is an exact windowed Euclidean distance
+// the window and R monotone. D_v is an exact windowed Euclidean distance
 // transform in two passes: the distance within the column, then the lower
 // envelope of parabolas along the row.
 //
-// Only region pixels next to a pixel that is not one matter: one step from
-// a region pixel p towards q (diagonal when q lies off p's row and column)
-// brings it at least a pixel closer, 99 or more off R, and its weight
-// exceeds p's by at most 99, so that neighbour offers as little.
-void OfferByWeights(TDrovixMangaScan& scan, int32_t r) {
+// Only region pixels next to one that is not, or next to one weighing more
+// than theirs + 99, are swept: one step from a region pixel p towards q
+// (diagonal when q lies off p's row and column) brings it at least a pixel
+// closer, 99 or more off R, so the neighbour offers as little.
+void OfferFromRegion(TDrovixMangaScan& scan, int32_t r) {
   const int32_t h = scan.Height(), w = scan.Width();
   TDrovixGraph& mask = *scan.FillMask;
   const int32_t minX = scan.MinX, maxX = scan.MaxX, minY = scan.MinY, maxY = scan.MaxY;
-  auto isRegion = [&](int32_t y, int32_t x) {
-    return y >= minY && y <= maxY && x >= minX && x <= maxX && mask.RowPtr(y)[x] < kRegionLimit;
+  // No window reaches further than the page.
+  const int32_t reach = std::min(r, std::max(h, w));
+
+  // Pixels taken into the region after the sweep passed them: below 100, yet
+  // they offer nothing.
+  std::vector<int64_t> late;
+  auto index = [w](int32_t y, int32_t x) { return static_cast<int64_t>(y) * w + x; };
+  for (int32_t y = minY; y <= maxY; ++y) {
+    if ((y - minY) % kRowsBetweenStops == kRowsBetweenStops - 1) CheckForStop();
+    for (int32_t x = minX; x <= maxX; ++x) {
+      const int32_t own = mask.RowPtr(y)[x];
+      if (own >= 0) continue;
+      // 100 |dy| and 100 |dx| are at most the offset's R.
+      const int32_t near = static_cast<int32_t>(std::min<int64_t>(reach, (100 - static_cast<int64_t>(own)) / 100));
+      for (int32_t qy = std::max(0, y - near); qy <= std::min(h - 1, y + near); ++qy) {
+        int32_t* q = mask.RowPtr(qy);
+        for (int32_t qx = std::max(0, x - near); qx <= std::min(w - 1, x + near); ++qx) {
+          if (q[qx] < kRegionLimit) continue;
+          const int64_t d2 = static_cast<int64_t>(qy - y) * (qy - y) + static_cast<int64_t>(qx - x) * (qx - x);
+          const int32_t offer = own + HundredthsOf(d2);
+          if (offer >= kRegionLimit) continue;
+          q[qx] = offer;
+          if (qy >= minY && qy <= maxY && qx >= minX && qx <= maxX && index(qy, qx) < index(y, x))
+            late.push_back(index(qy, qx));
+        }
+      }
+    }
+  }
+  std::sort(late.begin(), late.end());
+  auto isLate = [&](int32_t y, int32_t x) {
+    return !late.empty() && std::binary_search(late.begin(), late.end(), index(y, x));
+  };
+  // The weight a pixel offers with, or kRegionLimit when it offers nothing.
+  auto weightOf = [&](int32_t y, int32_t x) {
+    if (y < minY || y > maxY || x < minX || x > maxX) return kRegionLimit;
+    const int32_t v = mask.RowPtr(y)[x];
+    return v < kRegionLimit && !isLate(y, x) ? v : kRegionLimit;
   };
 
   // Bounding boxes of the edge pixels of every weight.
   struct TBox {
     int32_t y0 = INT32_MAX, y1 = INT32_MIN, x0 = INT32_MAX, x1 = INT32_MIN;
   };
-  std::array<TBox, kRegionLimit> boxes;
+  std::map<int32_t, TBox> boxes;
   for (int32_t y = minY; y <= maxY; ++y) {
-    const int32_t* row = mask.RowPtr(y);
     for (int32_t x = minX; x <= maxX; ++x) {
-      const int32_t v = row[x];
+      const int32_t v = weightOf(y, x);
       if (v >= kRegionLimit) continue;
       bool edge = false;
       for (int32_t dy = -1; dy <= 1 && !edge; ++dy)
         for (int32_t dx = -1; dx <= 1 && !edge; ++dx) {
           const int32_t ny = y + dy, nx = x + dx;
           if (ny < 0 || ny >= h || nx < 0 || nx >= w) continue;
-          edge = !isRegion(ny, nx);
+          const int32_t n = weightOf(ny, nx);
+          edge = n >= kRegionLimit || static_cast<int64_t>(n) - v > 99;
         }
       if (!edge) continue;
-      TBox& b = boxes[static_cast<size_t>(v)];
+      TBox& b = boxes[v];
       b.y0 = std::min(b.y0, y);
       b.y1 = std::max(b.y1, y);
       b.x0 = std::min(b.x0, x);
@@ -238,17 +205,13 @@ void OfferByWeights(TDrovixMangaScan& scan, int32_t r) {
     }
   }
 
-  // No window reaches further than the page.
-  const int32_t reach = std::min(r, std::max(h, w));
   const THundredths hundredths(std::min(2 * static_cast<int64_t>(reach) * reach,
                                         static_cast<int64_t>(h - 1) * (h - 1) + static_cast<int64_t>(w - 1) * (w - 1)));
   const int32_t none = reach + 1;
   std::vector<int32_t> column;
   std::vector<int64_t> nearest(static_cast<size_t>(w));
   TParabolaEnvelope envelope;
-  for (int32_t v = 0; v < kRegionLimit; ++v) {
-    const TBox& b = boxes[static_cast<size_t>(v)];
-    if (b.y0 > b.y1) continue;
+  for (const auto& [v, b] : boxes) {
     CheckForStop();
     // The pixels of weight v in the edge pixels' box (the others lie inside
     // the region and offer nothing new), and every pixel within reach.
@@ -256,8 +219,8 @@ void OfferByWeights(TDrovixMangaScan& scan, int32_t r) {
     const int32_t x0 = std::max(0, b.x0 - reach), x1 = std::min(w - 1, b.x1 + reach);
     const int32_t cw = x1 - x0 + 1;
     column.assign(static_cast<size_t>(y1 - y0 + 1) * cw, none);
-    // Rows distance to the nearest pixel of weight v in the column, or
-    // `none` beyond reach: downwards, then upwards.
+    // Rows to the nearest pixel of weight v in the column, or `none` beyond
+    // reach: downwards, then upwards.
     for (int32_t y = y0; y <= y1; ++y) {
       int32_t* g = &column[static_cast<size_t>(y - y0) * cw];
       const int32_t* above = y > y0 ? g - cw : nullptr;
@@ -265,7 +228,7 @@ void OfferByWeights(TDrovixMangaScan& scan, int32_t r) {
       const bool inBox = y >= b.y0 && y <= b.y1;
       for (int32_t x = x0; x <= x1; ++x) {
         int32_t d = above ? std::min(above[x - x0] + 1, none) : none;
-        if (inBox && x >= b.x0 && x <= b.x1 && row[x] == v) d = 0;
+        if (inBox && x >= b.x0 && x <= b.x1 && row[x] == v && !isLate(y, x)) d = 0;
         g[x - x0] = d;
       }
     }
@@ -279,6 +242,7 @@ void OfferByWeights(TDrovixMangaScan& scan, int32_t r) {
       WindowedRowMinimum(&column[static_cast<size_t>(y - y0) * cw], cw, reach, none, nearest.data(), envelope);
       int32_t* row = mask.RowPtr(y) + x0;
       for (int32_t x = 0; x < cw; ++x) {
+        // Region pixels and pixels taken are never lowered.
         if (nearest[static_cast<size_t>(x)] < 0 || row[x] < kRegionLimit) continue;
         const int32_t offer = v + hundredths(nearest[static_cast<size_t>(x)]);
         if (offer < row[x]) row[x] = offer;
@@ -303,15 +267,7 @@ void ExtendDistanceField(TDrovixMangaScan& scan, int32_t r) {
   scan.MaxX = std::min(w - 1, scan.MaxX + d);
   scan.MaxY = std::min(h - 1, scan.MaxY + d);
 
-  int32_t lightest = 0;
-  for (int32_t y = scan.MinY; y <= scan.MaxY; ++y) {
-    const int32_t* row = scan.FillMask->RowPtr(y);
-    for (int32_t x = scan.MinX; x <= scan.MaxX; ++x) lightest = std::min(lightest, row[x]);
-  }
-  if (lightest < 0)
-    OfferEveryWindow(scan, r);
-  else
-    OfferByWeights(scan, r);
+  OfferFromRegion(scan, r);
   scan.FillGradient = r;
   ConsoleWriteRaw(".");
 }
