@@ -281,7 +281,9 @@ void ComputeInnerDistances(TDrovixMangaScan& scan) {
   TDrovixGraph& mask = *scan.FillMask;
   const int32_t minX = scan.MinX, maxX = scan.MaxX, minY = scan.MinY, maxY = scan.MaxY;
   for (int32_t y = minY; y <= maxY; ++y) {
-    if ((y - minY) % kRowsBetweenStops == kRowsBetweenStops - 1) CheckForStop();
+    // A row of a deep region can take long here: the search around a pixel
+    // grows with the square of its depth.
+    CheckForStop();
     int32_t* row = mask.RowPtr(y);
     for (int32_t x = minX; x <= maxX; ++x) {
       if (row[x] >= kRegionLimit) continue;
