@@ -5,7 +5,8 @@
 //
 // Then enlarged pages, where the distance field reaches far: a 5 x 1 page
 // worked on 400 times larger (2000 x 400) with an outline of 1 and 2 pixels
-// (radius 402 and 802), and a 1000 x 1400 page made 4000 wide (scale 4,
+// (radius 402 and 802), the first with an inset layer too (the inner depths
+// of a region up to 392 pixels deep), and a 1000 x 1400 page made 4000 wide (scale 4,
 // 4000 x 5600) with a 30-pixel outline around a sound of letter-like strokes
 // (radius 122).
 #include <algorithm>
@@ -98,13 +99,13 @@ void EnlargedPages() {
   std::printf("\n%-34s %10s\n", "enlarged pages", "ms");
   // 5 x 1 with a full green middle pixel, enlarged 400 times by linear
   // interpolation: the green fades over 400 columns on either side.
-  for (const char* layers : {"%128,1,0.5,", "%128,2,0.5,"}) {
+  for (const char* layers : {"%128,1,0.5,", "%128,2,0.5,", "%0,-1,0,%128,1,0.5,"}) {
     auto s = BarePage(400, 2000, 400.0f);
     for (int32_t y = 0; y < 400; ++y)
       for (int32_t x = 0; x < 2000; ++x)
         s->GreenMarkup->Pixel(y, x) =
             static_cast<int32_t>(255 * std::max(0.0, 1 - std::fabs(x + 0.5 - 1000) / 400));
-    std::printf("  5 x 1 at 400x, %-18s %10.1f\n", layers, RenderMs(*s, layers));
+    std::printf("  5 x 1 at 400x, %-20s %8.1f\n", layers, RenderMs(*s, layers));
   }
   // 1000 x 1400 at scale 4: a 300 x 300 sound of strokes (1200 x 1200 here,
   // its 3-pixel rim 12 pixels wide), a 30-pixel outline.

@@ -277,36 +277,143 @@ void ExtendDistanceField(TDrovixMangaScan& scan, int32_t r) {
 // diamond rings for pixels just outside the region (100..200); the first one
 // found, at distance e, limits the search to ring round(1.6 e). The best offer
 // is the largest mask(q) - 100 |p - q|, -10000 when there is none.
+//
+// A pixel whose first ring with such a pixel is ring 15 or further (e at
+// least 10.6) does not search: every pixel that could beat the first one
+// found lies within e + 1.01 of it, so on ring sqrt(2) (e + 1.01) or nearer,
+// inside the limit, and its best offer is the largest over all of them,
+// computed for the whole box at once per weight from the distance transform
+// of the pixels of that weight. The rings number comes from a two-pass
+// city-block distance transform. Offers go only to region pixels and no
+// pixel leaves or joins the 100..200 band, so the order does not matter.
 void ComputeInnerDistances(TDrovixMangaScan& scan) {
   TDrovixGraph& mask = *scan.FillMask;
   const int32_t minX = scan.MinX, maxX = scan.MaxX, minY = scan.MinY, maxY = scan.MaxY;
+  if (minY > maxY || minX > maxX) return;
+  const int32_t bh = maxY - minY + 1, bw = maxX - minX + 1;
+  constexpr int32_t kFirstRingLimit = 100, kSearchedRings = 15;
+  auto inBand = [](int32_t v) { return v >= 100 && v <= 200; };
+  auto at = [bw](int32_t y, int32_t x) { return static_cast<size_t>(y) * bw + x; };
+
+  // The first ring around each pixel of the box that holds a band pixel.
+  std::vector<int32_t> ring(static_cast<size_t>(bh) * bw);
+  for (int32_t y = 0; y < bh; ++y) {
+    const int32_t* row = mask.RowPtr(minY + y);
+    for (int32_t x = 0; x < bw; ++x) {
+      int32_t d = kFirstRingLimit + 1;
+      if (inBand(row[minX + x])) d = 0;
+      if (y > 0) d = std::min(d, ring[at(y - 1, x)] + 1);
+      if (x > 0) d = std::min(d, ring[at(y, x - 1)] + 1);
+      ring[at(y, x)] = d;
+    }
+  }
+  bool anyDeep = false;
+  for (int32_t y = bh - 1; y >= 0; --y) {
+    const int32_t* row = mask.RowPtr(minY + y);
+    for (int32_t x = bw - 1; x >= 0; --x) {
+      int32_t d = ring[at(y, x)];
+      if (y + 1 < bh) d = std::min(d, ring[at(y + 1, x)] + 1);
+      if (x + 1 < bw) d = std::min(d, ring[at(y, x + 1)] + 1);
+      ring[at(y, x)] = d;
+      anyDeep = anyDeep || (row[minX + x] < kRegionLimit && d >= kSearchedRings && d <= kFirstRingLimit);
+    }
+  }
+
+  // The best offer from the whole box, for the pixels that do not search.
+  std::vector<int32_t> deepBest;
+  if (anyDeep) {
+    deepBest.assign(static_cast<size_t>(bh) * bw, INT32_MIN);
+    // Bounding boxes of the band pixels of every weight that a neighbour
+    // nearer the target does not beat: one next to a pixel out of the band,
+    // or next to one weighing less than theirs - 99.
+    struct TBox {
+      int32_t y0 = INT32_MAX, y1 = INT32_MIN, x0 = INT32_MAX, x1 = INT32_MIN;
+    };
+    std::array<TBox, 101> boxes;
+    for (int32_t y = 0; y < bh; ++y)
+      for (int32_t x = 0; x < bw; ++x) {
+        const int32_t v = mask.RowPtr(minY + y)[minX + x];
+        if (!inBand(v)) continue;
+        bool edge = false;
+        for (int32_t dy = -1; dy <= 1 && !edge; ++dy)
+          for (int32_t dx = -1; dx <= 1 && !edge; ++dx) {
+            const int32_t ny = y + dy, nx = x + dx;
+            if (ny < 0 || ny >= bh || nx < 0 || nx >= bw) continue;
+            const int32_t n = mask.RowPtr(minY + ny)[minX + nx];
+            edge = !inBand(n) || n < v - 99;
+          }
+        if (!edge) continue;
+        TBox& b = boxes[static_cast<size_t>(v - 100)];
+        b.y0 = std::min(b.y0, y);
+        b.y1 = std::max(b.y1, y);
+        b.x0 = std::min(b.x0, x);
+        b.x1 = std::max(b.x1, x);
+      }
+    const THundredths hundredths(static_cast<int64_t>(bh - 1) * (bh - 1) + static_cast<int64_t>(bw - 1) * (bw - 1));
+    const int32_t none = bh + 1;
+    std::vector<int32_t> column(static_cast<size_t>(bh) * bw);
+    std::vector<int64_t> nearest(static_cast<size_t>(bw));
+    TParabolaEnvelope envelope;
+    for (int32_t v = 100; v <= 200; ++v) {
+      const TBox& b = boxes[static_cast<size_t>(v - 100)];
+      if (b.y0 > b.y1) continue;
+      CheckForStop();
+      for (int32_t y = 0; y < bh; ++y) {
+        const int32_t* row = mask.RowPtr(minY + y) + minX;
+        const bool inBox = y >= b.y0 && y <= b.y1;
+        for (int32_t x = 0; x < bw; ++x) {
+          int32_t d = y > 0 ? std::min(column[at(y - 1, x)] + 1, none) : none;
+          if (inBox && x >= b.x0 && x <= b.x1 && row[x] == v) d = 0;
+          column[at(y, x)] = d;
+        }
+      }
+      for (int32_t y = bh - 2; y >= 0; --y)
+        for (int32_t x = 0; x < bw; ++x) column[at(y, x)] = std::min(column[at(y, x)], column[at(y + 1, x)] + 1);
+      for (int32_t y = 0; y < bh; ++y) {
+        if (y % kRowsBetweenStops == kRowsBetweenStops - 1) CheckForStop();
+        // A window as wide as the box: every column counts.
+        WindowedRowMinimum(&column[at(y, 0)], bw, bw, none, nearest.data(), envelope);
+        for (int32_t x = 0; x < bw; ++x) {
+          if (nearest[static_cast<size_t>(x)] < 0) continue;
+          int32_t& best = deepBest[at(y, x)];
+          best = std::max(best, v - hundredths(nearest[static_cast<size_t>(x)]));
+        }
+      }
+    }
+  }
+
   for (int32_t y = minY; y <= maxY; ++y) {
-    // A row of a deep region can take long here: the search around a pixel
-    // grows with the square of its depth.
     CheckForStop();
     int32_t* row = mask.RowPtr(y);
     for (int32_t x = minX; x <= maxX; ++x) {
       if (row[x] >= kRegionLimit) continue;
+      const int32_t first = ring[at(y - minY, x - minX)];
       int32_t best = -10000;
-      bool found = false;
-      int32_t last = 100;
-      for (int32_t i = 1; i <= last; ++i) {
-        const int32_t dyFrom = std::max(-i, minY - y), dyTo = std::min(i, maxY - y);
-        for (int32_t dy = dyFrom; dy <= dyTo; ++dy) {
-          const int32_t* q = mask.RowPtr(y + dy);
-          const int32_t rest = i - (dy < 0 ? -dy : dy);
-          for (int32_t side = 0; side < (rest == 0 ? 1 : 2); ++side) {
-            const int32_t qx = side == 0 ? x - rest : x + rest;
-            if (qx < minX || qx > maxX) continue;
-            const int32_t v = q[qx];
-            if (v < 100 || v > 200) continue;
-            const long double e = std::sqrt(static_cast<long double>(dy * dy + rest * rest));
-            if (!found) {
-              found = true;
-              last = RoundUnchecked(1.6L * e);
+      if (first > kFirstRingLimit) {
+        // No band pixel on the rings searched.
+      } else if (first >= kSearchedRings) {
+        best = deepBest[at(y - minY, x - minX)];
+      } else {
+        bool found = false;
+        int32_t last = kFirstRingLimit;
+        for (int32_t i = first; i <= last; ++i) {
+          const int32_t dyFrom = std::max(-i, minY - y), dyTo = std::min(i, maxY - y);
+          for (int32_t dy = dyFrom; dy <= dyTo; ++dy) {
+            const int32_t* q = mask.RowPtr(y + dy);
+            const int32_t rest = i - (dy < 0 ? -dy : dy);
+            for (int32_t side = 0; side < (rest == 0 ? 1 : 2); ++side) {
+              const int32_t qx = side == 0 ? x - rest : x + rest;
+              if (qx < minX || qx > maxX) continue;
+              const int32_t v = q[qx];
+              if (v < 100 || v > 200) continue;
+              const long double e = std::sqrt(static_cast<long double>(dy * dy + rest * rest));
+              if (!found) {
+                found = true;
+                last = RoundUnchecked(1.6L * e);
+              }
+              const int32_t offer = v - RoundUnchecked(100 * e);
+              if (offer > best) best = offer;
             }
-            const int32_t offer = v - RoundUnchecked(100 * e);
-            if (offer > best) best = offer;
           }
         }
       }

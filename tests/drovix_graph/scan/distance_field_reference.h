@@ -1,6 +1,7 @@
-// A plain copy of the distance field extension the layers used to run: every
+// Plain copies of the distance field steps the layers used to run: every
 // region pixel offers its weight plus its distance to each pixel of its
-// window, one after another. The faster computation is held to it.
+// window, one after another, and searches rings around it for its inner
+// depth. The faster computations are held to them.
 #pragma once
 
 #include <algorithm>
@@ -77,6 +78,42 @@ inline void ReferenceExtendDistanceField(TDrovixMangaScan& scan, int32_t r) {
     }
   }
   scan.FillGradient = r;
+}
+
+// The inner depths as they were searched: diamond rings around each pixel.
+inline void ReferenceComputeInnerDistances(TDrovixMangaScan& scan) {
+  TDrovixGraph& mask = *scan.FillMask;
+  const int32_t minX = scan.MinX, maxX = scan.MaxX, minY = scan.MinY, maxY = scan.MaxY;
+  for (int32_t y = minY; y <= maxY; ++y) {
+    int32_t* row = mask.RowPtr(y);
+    for (int32_t x = minX; x <= maxX; ++x) {
+      if (row[x] >= 100) continue;
+      int32_t best = -10000;
+      bool found = false;
+      int32_t last = 100;
+      for (int32_t i = 1; i <= last; ++i) {
+        const int32_t dyFrom = std::max(-i, minY - y), dyTo = std::min(i, maxY - y);
+        for (int32_t dy = dyFrom; dy <= dyTo; ++dy) {
+          const int32_t* q = mask.RowPtr(y + dy);
+          const int32_t rest = i - (dy < 0 ? -dy : dy);
+          for (int32_t side = 0; side < (rest == 0 ? 1 : 2); ++side) {
+            const int32_t qx = side == 0 ? x - rest : x + rest;
+            if (qx < minX || qx > maxX) continue;
+            const int32_t v = q[qx];
+            if (v < 100 || v > 200) continue;
+            const long double e = std::sqrt(static_cast<long double>(dy * dy + rest * rest));
+            if (!found) {
+              found = true;
+              last = RoundUnchecked(1.6L * e);
+            }
+            const int32_t offer = v - RoundUnchecked(100 * e);
+            if (offer > best) best = offer;
+          }
+        }
+      }
+      if (best < row[x]) row[x] = best;
+    }
+  }
 }
 
 }  // namespace drovix::distance_reference

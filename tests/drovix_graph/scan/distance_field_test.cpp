@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <csignal>
 #include <cstdint>
 #include <memory>
@@ -193,6 +195,68 @@ TEST(DistanceField, MatchesThePlainOffersOnRandomRegions) {
           negative ? -static_cast<int32_t>(Next(seed) % 300) : static_cast<int32_t>(Next(seed) % 100));
     const int32_t r1 = static_cast<int32_t>(Next(seed) % 12), r2 = r1 + static_cast<int32_t>(Next(seed) % 50);
     ExpectSameField(s, {r1, r2}, "trial " + std::to_string(trial));
+    if (HasFatalFailure()) return;
+  }
+}
+
+// The inner depths after a field extension, against the ring search, on
+// regions deep enough for the whole-box path (rings 15 and beyond) and
+// shallow ones, soft and hard rims, holes and a box cut by the page edge.
+void ExpectSameDepths(TDrovixMangaScan& s, int32_t r, const std::string& what) {
+  ExtendDistanceField(s, r);
+  TDrovixMangaScan plain;
+  Blank(plain, s.Height(), s.Width());
+  for (int32_t y = 0; y < s.Height(); ++y)
+    for (int32_t x = 0; x < s.Width(); ++x) plain.FillMask->Pixel(y, x) = s.FillMask->Pixel(y, x);
+  plain.MinY = s.MinY;
+  plain.MaxY = s.MaxY;
+  plain.MinX = s.MinX;
+  plain.MaxX = s.MaxX;
+  ComputeInnerDistances(s);
+  distance_reference::ReferenceComputeInnerDistances(plain);
+  for (int32_t y = 0; y < s.Height(); ++y)
+    for (int32_t x = 0; x < s.Width(); ++x)
+      ASSERT_EQ(s.FillMask->Pixel(y, x), plain.FillMask->Pixel(y, x)) << what << " at " << y << "," << x;
+}
+
+TEST(DistanceField, InnerDepthsMatchTheRingSearch) {
+  {
+    // A disc of radius 40 with a soft rim: depths up to 40.
+    TDrovixMangaScan s;
+    Blank(s, 90, 96);
+    for (int32_t y = 0; y < 90; ++y)
+      for (int32_t x = 0; x < 96; ++x) {
+        const double d = std::sqrt(static_cast<double>((y - 45) * (y - 45) + (x - 47) * (x - 47)));
+        if (d <= 40) Put(s, y, x, d > 37 ? static_cast<int32_t>((d - 37) * 30) : 0);
+      }
+    ExpectSameDepths(s, 3, "soft disc");
+    if (HasFatalFailure()) return;
+  }
+  {
+    // A wide bar over the whole page height with a hole: the box ends at
+    // the page, deep pixels find the band only sideways.
+    TDrovixMangaScan s;
+    Blank(s, 60, 120);
+    for (int32_t y = 0; y < 60; ++y)
+      for (int32_t x = 10; x < 110; ++x)
+        if (!(y > 20 && y < 26 && x > 50 && x < 58)) Put(s, y, x, (x * 7 + y * 3) % 5 == 0 ? 60 : 0);
+    ExpectSameDepths(s, 2, "bar with a hole");
+    if (HasFatalFailure()) return;
+  }
+  uint32_t seed = 99;
+  for (int32_t trial = 0; trial < 40; ++trial) {
+    const int32_t h = 1 + static_cast<int32_t>(Next(seed) % 70), w = 1 + static_cast<int32_t>(Next(seed) % 70);
+    TDrovixMangaScan s;
+    Blank(s, h, w);
+    for (int32_t b = 1 + static_cast<int32_t>(Next(seed) % 3); b > 0; --b) {
+      const int32_t cy = static_cast<int32_t>(Next(seed) % h), cx = static_cast<int32_t>(Next(seed) % w);
+      const int32_t rr = static_cast<int32_t>(Next(seed) % 30);
+      for (int32_t y = std::max(0, cy - rr); y <= std::min(h - 1, cy + rr); ++y)
+        for (int32_t x = std::max(0, cx - rr); x <= std::min(w - 1, cx + rr); ++x)
+          if (std::abs(y - cy) + std::abs(x - cx) <= rr + rr / 2 && Next(seed) % 50 != 0)
+            Put(s, y, x, static_cast<int32_t>(Next(seed) % 100) * static_cast<int32_t>(Next(seed) % 2));
+    }
+    ExpectSameDepths(s, 1 + static_cast<int32_t>(Next(seed) % 4), "trial " + std::to_string(trial));
     if (HasFatalFailure()) return;
   }
 }
