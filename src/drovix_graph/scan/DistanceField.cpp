@@ -280,11 +280,12 @@ void ExtendDistanceField(TDrovixMangaScan& scan, int32_t r) {
 //
 // A pixel whose first ring with such a pixel is ring 15 or further (e at
 // least 10.6) does not search: every pixel that could beat the first one
-// found lies within e + 1.01 of it, so on ring sqrt(2) (e + 1.01) or nearer,
-// inside the limit, and its best offer is the largest over all of them,
-// computed for the whole box at once per weight from the distance transform
-// of the pixels of that weight. The rings number comes from a two-pass
-// city-block distance transform. Offers go only to region pixels and no
+// found lies within e + 1.01 of the region pixel, so on ring
+// sqrt(2) (e + 1.01) or nearer, inside the limit, and the best offer is the
+// largest over the whole box, computed at once for all such pixels per
+// weight from the distance transform of the band pixels of that weight. The
+// first ring of every pixel comes from a two-pass city-block distance
+// transform. Offers go only to region pixels and no
 // pixel leaves or joins the 100..200 band, so the order does not matter.
 void ComputeInnerDistances(TDrovixMangaScan& scan) {
   TDrovixGraph& mask = *scan.FillMask;
