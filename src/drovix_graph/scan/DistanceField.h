@@ -17,7 +17,13 @@ namespace drovix {
 // Extends the distance field to radius r pixels and widens the bounding box
 // (MinX .. MaxY) by r - FillGradient on every side, clamped to the page; then
 // FillGradient = r and a "." is printed. Does nothing when r is below
-// FillGradient or the bounding box is empty.
+// FillGradient or the bounding box is empty. Region pixels of the box offer
+// own + round(100 |p - q|) to the pixels above 99 within r rows and r
+// columns, in rows from the top; a pixel keeps the smallest offer, except
+// that an offer below 100 (from a weight below 0) makes it a region pixel
+// for the offers still to come. Takes time in proportion to the area within
+// reach times the number of weights at the region's edge, whatever r.
+// Raises EInterrupted on a stop request.
 void ExtendDistanceField(TDrovixMangaScan& scan, int32_t r);
 
 // Gives the region pixels of the bounding box a negative depth (the largest
