@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     const golden::TRunResult result = golden::RunProgram(program, folder, args);
     const double seconds = ChildCpuSeconds() - start;
     const std::vector<std::string> lines = golden::RunChecksums(folder, result, phrases);
-    const std::string file = std::string(DROVIX_SOURCE_DIR) + "/bench/golden/x" + std::to_string(scale) + "/" +
-                             run.name + ".txt";
+    const std::string file =
+        std::string(DROVIX_SOURCE_DIR) + "/bench/golden/x" + std::to_string(scale) + "/" + run.name + ".txt";
     const char* verdict = "written";
     if (update) {
       golden::WriteChecksumFile(

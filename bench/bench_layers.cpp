@@ -148,7 +148,8 @@ int main(int argc, char** argv) {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     std::printf("\n");
     const char* shape = strokes ? "strokes" : "disc";
-    for (int32_t i = 0; i < 5; ++i) std::printf("  sound %d (%-7s 300 x 300, r 14) %10.1f\n", i + 1, shape, times[i]);
+    for (int32_t i = 0; i < 5; ++i)
+      std::printf("  sound %d (%-7s 300 x 300, r 14) %10.1f\n", i + 1, shape, times[i]);
     std::printf("  %-32s %10.1f\n", "total", total);
   }
   EnlargedPages();

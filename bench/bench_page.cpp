@@ -215,7 +215,8 @@ void WriteChapter(const std::string& folder, int32_t pages = 1) {
       "Наверное, это опять соседский кот - вечно он гремит посудой.",
       "Что это за стук? Кто-то стучится в дверь...",
       "Открывай скорее!",
-      "Длинная реплика, которую программа переносит сама: достопримечательности, электрификация и благодарность.",
+      "Длинная реплика, которую программа переносит сама: достопримечательности, электрификация и "
+      "благодарность.",
       "Не может быть!",
       "Я же говорил тебе, что так и будет. Почему ты никогда не слушаешь?",
       "Тише! Они уже близко.",
@@ -225,12 +226,14 @@ void WriteChapter(const std::string& folder, int32_t pages = 1) {
       "Нет, всё только начинается!",
   };
   for (const char* t : texts) balloons += std::string("  (") + t + ")\n";
-  std::string script = "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\nРАЗМЕР_ШРИФТА(28)\nДАВИТЬ_ЗЕРНО(3)\n";
+  std::string script =
+      "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\nРАЗМЕР_ШРИФТА(28)\nДАВИТЬ_ЗЕРНО(3)\n";
   for (int32_t i = 1; i <= pages; ++i) {
     char name[16];
     std::snprintf(name, sizeof name, "p%02d", i);
-    if (i > 1) std::filesystem::copy_file(folder + "p01.png", folder + name + ".png",
-                                          std::filesystem::copy_options::overwrite_existing);
+    if (i > 1)
+      std::filesystem::copy_file(folder + "p01.png", folder + name + ".png",
+                                 std::filesystem::copy_options::overwrite_existing);
     script += std::string("%") + name +
               "(\n"
               "  ЗВУК((%0,0,0.7)(%255,4,1)(%0,2,0.7))\n"
@@ -268,20 +271,24 @@ std::vector<TStage> BuildInStages(const std::string& folder, int32_t quality, bo
   scan.SmearMethod = page.SmearMethod;
   scan.SmearPower = page.SmearPower;
   if (page.CleaningPower > 0) stage("level cleaning", [&] { scan.CleanLevels(page.CleaningPower); });
-  if (page.KillPatterns > 0 && quality != -1) stage("grain (n = 3)", [&] { scan.SuppressGrain(page.KillPatterns); });
+  if (page.KillPatterns > 0 && quality != -1)
+    stage("grain (n = 3)", [&] { scan.SuppressGrain(page.KillPatterns); });
   float s = 1;
   stage(quality == 1 ? "scale up for work" : "scale before (none at 1)", [&] {
     s = scan.ComputeScale(page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight);
     scan.ScaleBeforeProcessing(quality, s);
   });
   if (methods) {
-    const char* const names[] = {"SDRAFT", "SSIMPLE", "SHARD", "SCIRCULAR", "SSMARTER", "STRICKY", "SPICKY", "SSELECTIVE"};
+    const char* const names[] = {"SDRAFT",   "SSIMPLE", "SHARD",  "SCIRCULAR",
+                                 "SSMARTER", "STRICKY", "SPICKY", "SSELECTIVE"};
     for (int32_t m = 0; m < 8; ++m) {
       auto copy = std::make_unique<TDrovixMangaScan>();
       copy->SetSize(scan.Height(), scan.Width());
       copy->Paste(scan, 0, 0);
-      for (auto [to, from] : {std::pair{&copy->RedMarkup, &scan.RedMarkup}, {&copy->GreenMarkup, &scan.GreenMarkup},
-                              {&copy->Transparency, &scan.Transparency}, {&copy->FillMask, &scan.FillMask},
+      for (auto [to, from] : {std::pair{&copy->RedMarkup, &scan.RedMarkup},
+                              {&copy->GreenMarkup, &scan.GreenMarkup},
+                              {&copy->Transparency, &scan.Transparency},
+                              {&copy->FillMask, &scan.FillMask},
                               {&copy->Contours, &scan.Contours}})
         *to = (*from)->Clone();
       copy->TransparentCount = scan.TransparentCount;
@@ -304,8 +311,8 @@ std::vector<TStage> BuildInStages(const std::string& folder, int32_t quality, bo
     for (size_t i = 0; i < page.Balons.size(); ++i) {
       scan.FindNextBalloon();
       const TBalonEntry& b = page.Balons[i];
-      scan.TypesetBalloon(b.Text, manga->Fonts, b.Smear, TypesetSettingsFor(page, b), b.Pars,
-                          b.Background, manga->HardcoreMania);
+      scan.TypesetBalloon(b.Text, manga->Fonts, b.Smear, TypesetSettingsFor(page, b), b.Pars, b.Background,
+                          manga->HardcoreMania);
     }
   });
   stage(quality == 1 ? "scale after (to final size)" : "scale after (none at 1)",
@@ -314,7 +321,8 @@ std::vector<TStage> BuildInStages(const std::string& folder, int32_t quality, bo
         [&] { scan.SavePNG(folder + "out/stages", page.PaletteDepth); });
   // The yardstick of this run: decode the scan, encode the finished page.
   std::vector<uint8_t> decoded;
-  stages.push_back({"= yardstick: decode scan", QuietCpu([&] { DecodePng(page.BasePath + ".png", decoded); })});
+  stages.push_back(
+      {"= yardstick: decode scan", QuietCpu([&] { DecodePng(page.BasePath + ".png", decoded); })});
   const std::vector<uint8_t> packed = PackGrey(scan, page.PaletteDepth);
   stages.push_back({"= yardstick: encode page, level 9", QuietCpu([&] {
                       EncodeGreyPng(packed, scan.Width(), scan.Height(), page.PaletteDepth);
@@ -323,8 +331,9 @@ std::vector<TStage> BuildInStages(const std::string& folder, int32_t quality, bo
 }
 
 TTimes RunWhole(const std::string& folder, const char* key) {
-  const std::string command =
-      "cd '" + folder + "' && rm -f ch.ini out/p01.png && '" DROVIX_BINARY "' ch.manga " + key + " >/dev/null 2>&1";
+  const std::string command = "cd '" + folder +
+                              "' && rm -f ch.ini out/p01.png && '" DROVIX_BINARY "' ch.manga " + key +
+                              " >/dev/null 2>&1";
   const double start = ChildCpuSeconds(), startWall = WallSeconds();
   if (std::system(command.c_str()) != 0) std::printf("(the program reported a failure)\n");
   return {ChildCpuSeconds() - start, WallSeconds() - startWall};
@@ -366,7 +375,8 @@ int main(int argc, char** argv) {
     std::printf("seconds: processor time of all threads, and elapsed\n\n");
     for (int32_t quality : {0, 1}) {
       const std::vector<TStage> stages = BuildInStages(folder, quality, methods);
-      std::printf("%s build, stage by stage %14s %8s\n", quality == 0 ? "Normal" : "Release (-r)", "cpu", "wall");
+      std::printf("%s build, stage by stage %14s %8s\n", quality == 0 ? "Normal" : "Release (-r)", "cpu",
+                  "wall");
       TTimes total, yard;
       const auto row = [](const std::string& name, TTimes t) {
         std::printf("  %-40s %8.3f %8.3f\n", name.c_str(), t.cpu, t.wall);

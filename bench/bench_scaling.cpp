@@ -49,7 +49,8 @@ std::unique_ptr<Scan> NewPage() {
   const auto zero = [](int32_t, int32_t) { return 0; };
   scan->RedMarkup = NewPlane([](int32_t y, int32_t x) { return (y / 500 + x / 500) % 3 == 0 ? 200 : 0; });
   scan->GreenMarkup = NewPlane(zero);
-  scan->Transparency = NewPlane([](int32_t y, int32_t x) { return y > 1000 && y < 1100 && x > 500 ? 255 : 0; });
+  scan->Transparency =
+      NewPlane([](int32_t y, int32_t x) { return y > 1000 && y < 1100 && x > 500 ? 255 : 0; });
   scan->FillMask = NewPlane(zero);
   scan->Contours = NewPlane(zero);
   if constexpr (std::is_same_v<Scan, TDrovixColorMangaScan>) {
@@ -95,7 +96,8 @@ void Run(const char* kind, std::vector<TRow>& rows) {
   {
     auto scan = NewPage<Scan>();
     scan->CornersFound = true;
-    rows.push_back({std::string(kind) + " deform 2400x3400 -> 2400x3400", TimeMs([&] { scan->ScaleTo(1.0f); })});
+    rows.push_back(
+        {std::string(kind) + " deform 2400x3400 -> 2400x3400", TimeMs([&] { scan->ScaleTo(1.0f); })});
   }
   {
     auto scan = NewPage<Scan>();
@@ -114,6 +116,7 @@ int main() {
   Run<TDrovixMangaScan>("grey  ", rows);
   Run<TDrovixColorMangaScan>("colour", rows);
   std::printf("\n\n%-40s %10s %10s\n", "step", "wall ms", "cpu ms");
-  for (const TRow& r : rows) std::printf("%-40s %10.1f %10.1f\n", r.step.c_str(), r.time.wallMs, r.time.cpuMs);
+  for (const TRow& r : rows)
+    std::printf("%-40s %10.1f %10.1f\n", r.step.c_str(), r.time.wallMs, r.time.cpuMs);
   return 0;
 }

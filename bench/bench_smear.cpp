@@ -132,7 +132,8 @@ int main(int argc, char** argv) {
       tone = false;
     } else {
       std::fprintf(stderr,
-                   "usage: bench_smear [--power N] [--only METHOD] [--plain] [--extra FILE] [--dump FILE] [--case NAME]\n");
+                   "usage: bench_smear [--power N] [--only METHOD] [--plain] [--extra FILE] [--dump FILE] "
+                   "[--case NAME]\n");
       return 2;
     }
   }

@@ -63,13 +63,14 @@ void WriteSheet(const std::string& base) {
   bytes[16] = 24;
   for (int y = 511; y >= 0; --y)
     for (int x = 0; x < 512; ++x) bytes.insert(bytes.end(), 3, px[static_cast<size_t>(y * 512 + x)]);
-  std::ofstream(base + ".tga", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                       static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(base + ".tga", std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string SixtyWords() {
-  const char* words[] = {"Послушай", "меня", "внимательно", "потому", "что", "второй", "раз", "повторять",
-                         "я", "не", "стану", "и", "переспрашивать", "тоже", "бесполезно", "-"};
+  const char* words[] = {"Послушай",   "меня", "внимательно", "потому", "что", "второй",         "раз",
+                         "повторять",  "я",    "не",          "стану",  "и",   "переспрашивать", "тоже",
+                         "бесполезно", "-"};
   std::string text;
   for (int i = 0; i < 60; ++i) {
     if (i > 0) text += (i % 17 == 0) ? "%А" : " ";
@@ -78,9 +79,7 @@ std::string SixtyWords() {
   return text + Ru("%А");
 }
 
-double Seconds(Clock::time_point from) {
-  return std::chrono::duration<double>(Clock::now() - from).count();
-}
+double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
 
 }  // namespace
 

@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
       picture = argv[++i];
       refilledName = argv[++i];
     } else {
-      std::fprintf(stderr, "usage: smear_inpaint [--plain] [--telea] [--tiled] [--picture OUT.png REFILLED.pgm]\n");
+      std::fprintf(stderr,
+                   "usage: smear_inpaint [--plain] [--telea] [--tiled] [--picture OUT.png REFILLED.pgm]\n");
       return 2;
     }
   }
@@ -121,7 +122,8 @@ int main(int argc, char** argv) {
   const struct {
     int flag;
     const char* name;
-  } methods[] = {{cv::INPAINT_TELEA, tiled ? "cv::inpaint Telea r5 tiled" : "cv::inpaint Telea r5"}, {cv::INPAINT_NS, "cv::inpaint NS r5"}};
+  } methods[] = {{cv::INPAINT_TELEA, tiled ? "cv::inpaint Telea r5 tiled" : "cv::inpaint Telea r5"},
+                 {cv::INPAINT_NS, "cv::inpaint NS r5"}};
   for (const auto& m : methods) {
     if (teleaOnly && m.flag != cv::INPAINT_TELEA) continue;
     cv::Mat out;

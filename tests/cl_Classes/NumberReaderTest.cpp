@@ -52,11 +52,11 @@ TEST(NumberReader, Numbers) {
     bool read;
     long double value;
   } cases[] = {
-      {"1", true, 1},          {"+1.5", true, 1.5L},  {"-0.25", true, -0.25L}, {".5", true, 0.5L},
-      {"5.", true, 5},         {"1e1", true, 10},     {"2.5E-1", true, 0.25L}, {"1e+2", true, 100},
-      {".", false, 0},         {"", false, 0},        {"1e", false, 0},        {"1e+", false, 0},
-      {"1.2.3", false, 0},     {"+-1", false, 0},     {"inf", false, 0},       {"nan", false, 0},
-      {"0x1p3", false, 0},     {"1,5", false, 0},     {" 1", false, 0},        {"1 ", false, 0},
+      {"1", true, 1},      {"+1.5", true, 1.5L}, {"-0.25", true, -0.25L}, {".5", true, 0.5L},
+      {"5.", true, 5},     {"1e1", true, 10},    {"2.5E-1", true, 0.25L}, {"1e+2", true, 100},
+      {".", false, 0},     {"", false, 0},       {"1e", false, 0},        {"1e+", false, 0},
+      {"1.2.3", false, 0}, {"+-1", false, 0},    {"inf", false, 0},       {"nan", false, 0},
+      {"0x1p3", false, 0}, {"1,5", false, 0},    {" 1", false, 0},        {"1 ", false, 0},
   };
   for (const auto& c : cases) {
     long double v = 0;

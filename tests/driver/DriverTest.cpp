@@ -90,10 +90,11 @@ TEST(ReportPendingStop, StatusAndNoteOfTheSignal) {
     if (c.signal == 0) {
       EXPECT_EQ(output, "");
     } else {
-      EXPECT_NE(output.find(Transliterate(Ru("СБОРКА ПРЕРВАНА (") + c.name +
-                                          Ru("). Готовые страницы записаны, остальные соберутся при следующем "
-                                             "запуске."))),
-                std::string::npos)
+      EXPECT_NE(
+          output.find(Transliterate(Ru("СБОРКА ПРЕРВАНА (") + c.name +
+                                    Ru("). Готовые страницы записаны, остальные соберутся при следующем "
+                                       "запуске."))),
+          std::string::npos)
           << output;
     }
   }

@@ -45,7 +45,10 @@ TEST(ScriptEncoding, CharacterWithoutWindows1251CodeIsRefusedWithItsLine) {
       {"LF", "МАНГА(out)\n\nБАЛОН(日本)\n", 3, "65E5"},
       {"CR LF counted once", "a\r\nb\r\n€ ok ✓\r\n", 3, "2713"},
       {"CR alone", "a\rb\rc\r😀", 4, "1F600"},
-      {"with the mark", "\xEF\xBB\xBF" "a\n\xE2\x9C\x93", 2, "2713"},
+      {"with the mark",
+       "\xEF\xBB\xBF"
+       "a\n\xE2\x9C\x93",
+       2, "2713"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(MessageOf([&] { DecodeScriptBytes(c.input); }),
@@ -58,7 +61,11 @@ TEST(ScriptEncoding, CharacterWithoutWindows1251CodeIsRefusedWithItsLine) {
 }
 
 TEST(ScriptEncoding, MarkedScriptWithBrokenBytesIsRefused) {
-  EXPECT_EQ(MessageOf([] { DecodeScriptBytes("\xEF\xBB\xBF" "a\nb\n\xC0\xC1\n"); }),
+  EXPECT_EQ(MessageOf([] {
+              DecodeScriptBytes(
+                  "\xEF\xBB\xBF"
+                  "a\nb\n\xC0\xC1\n");
+            }),
             Ru("Ошибка в строке 3.\n\rФайл начинается с метки кодировки UTF-8, но в этой строке "
                "стоят байты, недопустимые в UTF-8.\n\rПересохрани скрипт в кодировке UTF-8 или "
                "Windows-1251."));
@@ -75,9 +82,8 @@ TEST(ScriptEncoding, Windows1251LineInAUtf8ScriptIsNamed) {
     int line;
   } cases[] = {
       {"one pasted line", "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n" + Ru("(Привет!)") + "\n)\nКОНЕЦ()\n", 4},
-      {"the first of two, CR LF", "МАНГА(out)\r\n" + Ru("(Привет!)") + "\r\nКОНЕЦ()\r\n(ещё)\r\n" +
-                                      Ru("(Пока!)"),
-       2},
+      {"the first of two, CR LF",
+       "МАНГА(out)\r\n" + Ru("(Привет!)") + "\r\nКОНЕЦ()\r\n(ещё)\r\n" + Ru("(Пока!)"), 2},
   };
   for (const auto& c : cases)
     EXPECT_EQ(MessageOf([&] { DecodeScriptBytes(c.input); }), Format(message, c.line)) << c.name;

@@ -5,9 +5,9 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -53,10 +53,21 @@ const char kSample[] =
     ")\n"
     "КОНЕЦ()\n";
 
-const char* const kTokens[] = {"(", ")", "%", ";", "\n", ",", " ", "_", "%Ф(", "%Ф", "%А",
-                               "ЗВУК(", "(%", "%255%", "-5", "1e309", "nan", "КОНЕЦ()",
-                               "МАНГА(out)", "ШРИФТ(a,b,c)", "%p09(", "БАЛОН(", "\r", "\t",
-                               "ТЕКСТУРА(", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ(", "))))", "((((", "\xFF", "\0"};
+const char* const kTokens[] = {"(",          ")",
+                               "%",          ";",
+                               "\n",         ",",
+                               " ",          "_",
+                               "%Ф(",        "%Ф",
+                               "%А",         "ЗВУК(",
+                               "(%",         "%255%",
+                               "-5",         "1e309",
+                               "nan",        "КОНЕЦ()",
+                               "МАНГА(out)", "ШРИФТ(a,b,c)",
+                               "%p09(",      "БАЛОН(",
+                               "\r",         "\t",
+                               "ТЕКСТУРА(",  "ЗАМАЗЫВАТЬ_В_БАЛОНАХ(",
+                               "))))",       "((((",
+                               "\xFF",       "\0"};
 
 std::string Mutate(std::string s, std::mt19937& rng) {
   const auto pick = [&](size_t n) { return n == 0 ? 0 : static_cast<size_t>(rng() % n); };
@@ -160,12 +171,10 @@ TEST(ScriptMutation, CheckPassSurvivesMutatedScripts) {
       }
     }
   }
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   EXPECT_EQ(passed + refused, kRounds);
   EXPECT_GT(refused, kRounds / 3);  // the mutations do reach the error paths
-  std::printf("%d mutated scripts: %d passed, %d refused, %.1f s\n", kRounds, passed, refused,
-              seconds);
+  std::printf("%d mutated scripts: %d passed, %d refused, %.1f s\n", kRounds, passed, refused, seconds);
 }
 
 }  // namespace

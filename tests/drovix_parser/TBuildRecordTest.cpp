@@ -34,9 +34,8 @@ TEST(BuildRecord, AbsentFileReadsEmptyAndSaveRoundTrips) {
   record.WriteString(page, "Output file age", "123");  // replaced in place
   record.Save();
 
-  const std::string expected = "[" + page + "]\nOutput file age=123\nSummary=a=b ] [c] \n" +
-                               "Quality=-1\n[" + dir.Path() + "p02]\nSummary=" + Ru("Привет!%А") +
-                               "\n";
+  const std::string expected = "[" + page + "]\nOutput file age=123\nSummary=a=b ] [c] \n" + "Quality=-1\n[" +
+                               dir.Path() + "p02]\nSummary=" + Ru("Привет!%А") + "\n";
   EXPECT_EQ(ReadBytes(file), expected);
   // Only the record itself is left in the folder: the temporary file was renamed.
   int files = 0;
@@ -83,10 +82,20 @@ TEST(BuildRecord, QualityThatIsNoIntegerReadsAsDefault) {
   static const struct {
     const char* value;
     int32_t expected;
-  } cases[] = {{"1", 1},   {" -1 ", -1}, {"", -5},          {"x", -5},
-               {"1x", -5}, {"0x10", -5}, {"99999999999", -5}, {"2147483647", 2147483647},
+  } cases[] = {{"1", 1},
+               {" -1 ", -1},
+               {"", -5},
+               {"x", -5},
+               {"1x", -5},
+               {"0x10", -5},
+               {"99999999999", -5},
+               {"2147483647", 2147483647},
                // Other white space may lead, not follow; one sign only.
-               {"\v\f+3", 3}, {"3\v", -5}, {"+-3", -5}, {"--3", -5}, {"-2147483648", INT32_MIN},
+               {"\v\f+3", 3},
+               {"3\v", -5},
+               {"+-3", -5},
+               {"--3", -5},
+               {"-2147483648", INT32_MIN},
                {"-2147483649", -5}};
   for (const auto& c : cases) {
     TBuildRecord record("unused.ini");

@@ -42,8 +42,7 @@ class PageTest : public ::testing::Test {
   std::unique_ptr<TDrovixMangaPage> Page(const std::vector<std::string>& lines) {
     auto block = std::make_unique<TStringListWithIDs>();
     for (size_t i = 0; i < lines.size(); ++i) block->Add(Ru(lines[i]), static_cast<int32_t>(10 + i));
-    return std::make_unique<TDrovixMangaPage>(*manga_, manga_->ScriptFolder, "scans/p01",
-                                              std::move(block));
+    return std::make_unique<TDrovixMangaPage>(*manga_, manga_->ScriptFolder, "scans/p01", std::move(block));
   }
   // The message of parsing the page ("" when it parses).
   std::string ParseError(const std::vector<std::string>& lines) {
@@ -76,9 +75,9 @@ TEST_F(PageTest, CopiesTheHeadSettingsAsTheyStand) {
 }
 
 TEST_F(PageTest, SoundsAndBalloonsWithTheSettingsOfTheirMoment) {
-  auto page = Page({"ЗВУК((%0,0,0.7)) (Привет, \"друг\"!)", "РАЗМЕР_ШРИФТА(20)",
-                    "ФОН_БАЛОНОВ(%255%0%0)", "МЕЖСТРОЧНЫЙ_ИНТЕРВАЛ(0.625)", "(Раз", "два)",
-                    "СВОЙСТВА_ТЕКСТА((%0,0,0.7)(%255,3,1))", "МЕЖСТРОЧНЫЙ_ИНТЕРВАЛ(0.875)", "()"});
+  auto page = Page({"ЗВУК((%0,0,0.7)) (Привет, \"друг\"!)", "РАЗМЕР_ШРИФТА(20)", "ФОН_БАЛОНОВ(%255%0%0)",
+                    "МЕЖСТРОЧНЫЙ_ИНТЕРВАЛ(0.625)", "(Раз", "два)", "СВОЙСТВА_ТЕКСТА((%0,0,0.7)(%255,3,1))",
+                    "МЕЖСТРОЧНЫЙ_ИНТЕРВАЛ(0.875)", "()"});
   page->Parse();
   EXPECT_EQ(page->Sounds, std::vector<std::string>{"%0,0,0.7,"});
   EXPECT_EQ(Each(page->Balons, &TBalonEntry::Text),
@@ -183,8 +182,7 @@ TEST_F(PageTest, LayerListErrors) {
        "Ошибка в строке 10.\n\rДля погрешности для 1-го цвета в команде "
        "\"ЗАМАЗЫВАТЬ_В_БАЛОНАХ()\" задано недопустимое значение \"256\". Должно быть целое от 0 "
        "до 255."},
-      {"(a) ЗВУК((%0))",
-       "Ошибка в строке 10.\n\rВсе звуки должны быть описаны ДО балонов!"},
+      {"(a) ЗВУК((%0))", "Ошибка в строке 10.\n\rВсе звуки должны быть описаны ДО балонов!"},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseError({c.command}), Wrapped(c.message)) << c.command;
 }

@@ -104,8 +104,7 @@ class RecordTest : public ::testing::Test {
                                          const std::string& name = "p01") {
     auto block = std::make_unique<TStringListWithIDs>();
     for (size_t i = 0; i < lines.size(); ++i) block->Add(Ru(lines[i]), static_cast<int32_t>(i + 1));
-    auto page = std::make_unique<TDrovixMangaPage>(*manga_, manga_->ScriptFolder, name,
-                                                   std::move(block));
+    auto page = std::make_unique<TDrovixMangaPage>(*manga_, manga_->ScriptFolder, name, std::move(block));
     page->Parse();
     return page;
   }
@@ -119,16 +118,16 @@ TEST_F(RecordTest, SummaryAndCleaningFingerprints) {
   manga_->SmearMethod = SCIRCULAR;
 
   auto bare = Page({"ДАВИТЬ_ЗЕРНО(3)", "ЗВУК((%0,0,0.7))", "ЗВУК((%1))"});
-  EXPECT_EQ(TPageRecord(*manga_, *bare).Summary(), InputFilesAge(bare->BasePath) +
-                                            "0420020021474836472147483647003%0,0,0.7,%1,0,0.7,");
+  EXPECT_EQ(TPageRecord(*manga_, *bare).Summary(),
+            InputFilesAge(bare->BasePath) + "0420020021474836472147483647003%0,0,0.7,%1,0,0.7,");
   EXPECT_EQ(TPageRecord(*manga_, *bare).CleaningSummary(), Ru("КРУЖАВЧИКАМИ 25"));
 
-  auto full = Page({"ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))", "ПРОЗРАЧНЫЕ_БАЛОНЫ()",
-                    "(Ха)", "ФОН_БАЛОНОВ(%7)", "РАЗМЕР_ШРИФТА(20)", "(b)"});
+  auto full = Page({"ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))", "ПРОЗРАЧНЫЕ_БАЛОНЫ()", "(Ха)",
+                    "ФОН_БАЛОНОВ(%7)", "РАЗМЕР_ШРИФТА(20)", "(b)"});
   EXPECT_EQ(TPageRecord(*manga_, *full).Summary(),
-            InputFilesAge(full->BasePath) + "0420020021474836472147483647010" + "5,40,2," +
-                Ru("Ха%Аb%А") + "%0,0,0.7%0,0,0.7" + "720833" + "1.001.001.001.00" + "1" +
-                "-17" + "1720" + "133133" + "/f/normal/f/italic");
+            InputFilesAge(full->BasePath) + "0420020021474836472147483647010" + "5,40,2," + Ru("Ха%Аb%А") +
+                "%0,0,0.7%0,0,0.7" + "720833" + "1.001.001.001.00" + "1" + "-17" + "1720" + "133133" +
+                "/f/normal/f/italic");
   EXPECT_EQ(TPageRecord(*manga_, *full).CleaningSummary(), Ru("КРУЖАВЧИКАМИ 25 5,40,2,"));
 
   auto patterned = Page({"МЕТОД_ЗАМАЗКИ(узорная)", "ЦВЕТНЫЕ_СКАНЫ()", "ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%5))",
@@ -218,10 +217,10 @@ TEST_F(RecordTest, OutputFilesOfPagesWithADot) {
   EXPECT_EQ(TPageRecord(*manga_, *page).OutputBase(), dir_.Path() + "out/p12.5");
   EXPECT_EQ(TPageRecord(*manga_, *page).OutputFiles(),
             (std::vector<std::string>{dir_.Path() + "out/p12.5.png", dir_.Path() + "out/p12.bmp"}));
-  EXPECT_EQ(TPageRecord(*manga_, *page).OutputAge(),
-            std::to_string(static_cast<int32_t>(
-                static_cast<uint32_t>(FileAge(dir_.Path() + "out/p12.5.png")) +
-                static_cast<uint32_t>(FileAge(dir_.Path() + "out/p12.bmp")))));
+  EXPECT_EQ(
+      TPageRecord(*manga_, *page).OutputAge(),
+      std::to_string(static_cast<int32_t>(static_cast<uint32_t>(FileAge(dir_.Path() + "out/p12.5.png")) +
+                                          static_cast<uint32_t>(FileAge(dir_.Path() + "out/p12.bmp")))));
   EXPECT_EQ(TPageRecord(*manga_, *page).InputAge(), InputFilesAge(dir_.Path() + "scans/p12.5"));
 }
 

@@ -37,15 +37,14 @@ TEST(PageScheduler, MemoryAdmitsAPageWhileThePagesInFlightFit) {
     int64_t page, budget;
     bool admitted;
   } kCases[] = {
-      {60, 1, 40, 100, true},          // fills the budget exactly
-      {61, 1, 40, 100, false},         // one byte over
-      {50, 2, 50, 100, true},          // beside two pages
-      {90, 2, 20, 100, false},
-      {0, 1, 101, 100, false},         // too large beside even a page of no size
-      {0, 3, 0, 100, true},            // a scan of unknown size counts nothing
-      {0, 0, 500, 100, true},          // alone: starts however large it is
-      {200, 0, 500, 100, true},        // nothing runs, whatever was counted
-      {1000, 3, 1LL << 40, 0, true},   // no budget: no cap
+      {60, 1, 40, 100, true},                                   // fills the budget exactly
+      {61, 1, 40, 100, false},                                  // one byte over
+      {50, 2, 50, 100, true},                                   // beside two pages
+      {90, 2, 20, 100, false},        {0, 1, 101, 100, false},  // too large beside even a page of no size
+      {0, 3, 0, 100, true},                                     // a scan of unknown size counts nothing
+      {0, 0, 500, 100, true},                                   // alone: starts however large it is
+      {200, 0, 500, 100, true},                                 // nothing runs, whatever was counted
+      {1000, 3, 1LL << 40, 0, true},                            // no budget: no cap
       {1000, 3, 1LL << 40, -1, true},
   };
   for (const auto& c : kCases)

@@ -198,8 +198,7 @@ TEST(Values, IntegersWithTheirRanges) {
       {"ГЛУБИНА_ЦВЕТА(2)", &Params::PaletteDepth, 2},
       {"МИНИМАЛЬНАЯ_ШИРИНА(4100)", &Params::MinWidth, 4100},
       {"МАКСИМАЛЬНАЯ_ВЫСОТА(200)", &Params::MaxHeight, 200},
-      {"МИНИМАЛЬНАЯ_ДЛИНА_СЛОВА_ДЛЯ_АВТОПЕРЕНОСА(2147483647)", &Params::MinHyphenWordLength,
-       2147483647},
+      {"МИНИМАЛЬНАЯ_ДЛИНА_СЛОВА_ДЛЯ_АВТОПЕРЕНОСА(2147483647)", &Params::MinHyphenWordLength, 2147483647},
       {"ЗАПРЕТИТЬ_АВТОПЕРЕНОСЫ()", &Params::MinHyphenWordLength, 2147483647},
       {"КАЧЕСТВО_ЗАМАЗКИ(1)", &Params::SmearPower, 1},
       {"ДАВИТЬ_ЗЕРНО(5)", &Params::KillPatterns, 5},
@@ -233,8 +232,7 @@ TEST(Values, IntegersWithTheirRanges) {
       {"ГЛУБИНА_ЦВЕТА(%)", "целочисленный параметр со значением 2, 4 или 8,\n\rа имеем: "},
   };
   for (const auto& c : kRefused)
-    EXPECT_EQ(Fails(c.script),
-              std::string("Синтаксическая ошибка в строке 1.\n\rОжидалось: ") + c.message)
+    EXPECT_EQ(Fails(c.script), std::string("Синтаксическая ошибка в строке 1.\n\rОжидалось: ") + c.message)
         << c.script;
 }
 
@@ -271,8 +269,8 @@ TEST(Values, SmearMethods) {
             "Синтаксическая ошибка в строке 1.\n\rНеизвестный метод замазки \"ЁЛОЧКОЙ\".");
   EXPECT_EQ(Fails("МЕТОД_ЗАМАЗКИ(жесткая)"),
             "Синтаксическая ошибка в строке 1.\n\rНеизвестный метод замазки \"ЖЕСТКАЯ\".");
-  static const char* const kNames[] = {"", "ПРОСТАЯ", "ЖЁСТКАЯ", "КРУЖАВЧИКАМИ",
-                                       "УЛУЧШЕННАЯ", "ХИТРАЯ", "", "", "УЗОРНАЯ"};
+  static const char* const kNames[] = {"",       "ПРОСТАЯ", "ЖЁСТКАЯ", "КРУЖАВЧИКАМИ", "УЛУЧШЕННАЯ",
+                                       "ХИТРАЯ", "",        "",        "УЗОРНАЯ"};
   for (int m = SDRAFT; m <= SPATTERN; ++m)
     EXPECT_EQ(Cp1251ToUtf8(SmearMethodName(static_cast<TSmear>(m))), kNames[m]) << m;
 }
@@ -320,9 +318,8 @@ TEST(Commands, HeadAndPagePlaces) {
   EXPECT_EQ(Fails("ЗВУК((%0))"),
             "Ошибка в строке 1.\n\rКоманда \"ЗВУК()\" может применяться только внутри описания "
             "страницы!");
-  for (const char* headOnly :
-       {"МАНГА", "КОНЕЦ", "ПРЕФИКС_ИМЕНИ_ФАЙЛА", "ШРИФТ", "МИНИМАЛЬНЫЙ_РАЗМЕР_ШРИФТА", "ТЕКСТУРА",
-        "ЗАПРЕТИТЬ_ПНГ", "ДЛЯ_КОНЧЕНЫХ_ОТАКУ", "ЧЕРНОВИК", "ЧИСТОВИК"})
+  for (const char* headOnly : {"МАНГА", "КОНЕЦ", "ПРЕФИКС_ИМЕНИ_ФАЙЛА", "ШРИФТ", "МИНИМАЛЬНЫЙ_РАЗМЕР_ШРИФТА",
+                               "ТЕКСТУРА", "ЗАПРЕТИТЬ_ПНГ", "ДЛЯ_КОНЧЕНЫХ_ОТАКУ", "ЧЕРНОВИК", "ЧИСТОВИК"})
     EXPECT_EQ(Fails(std::string("\n") + headOnly + "(x)", false),
               std::string("Ошибка в строке 2.\n\rКоманда \"") + headOnly +
                   "()\" не допускается внутри описания страницы!")
@@ -368,8 +365,9 @@ TEST(Commands, OncePerPageAndBeforeBalloons) {
 }
 
 TEST(Commands, FlagsIgnoreTheirBlockAndPrefixTakesIt) {
-  Params p = Head("ЦВЕТНЫЕ_СКАНЫ(что угодно 123)\nПРЕФИКС_ИМЕНИ_ФАЙЛА(  scans/\nch1_ )\n"
-                  "ДЛЯ_КОНЧЕНЫХ_ОТАКУ(x)");
+  Params p = Head(
+      "ЦВЕТНЫЕ_СКАНЫ(что угодно 123)\nПРЕФИКС_ИМЕНИ_ФАЙЛА(  scans/\nch1_ )\n"
+      "ДЛЯ_КОНЧЕНЫХ_ОТАКУ(x)");
   EXPECT_EQ(p.ColorScans, 1);
   EXPECT_EQ(p.NamePrefix, "scans/ ch1_");
   EXPECT_TRUE(p.Hardcore);
@@ -404,8 +402,8 @@ TEST(Commands, Fonts) {
   Params p(true);
   p.BaseFolder = "/m/";
   p.Run("ШРИФТ(fonts/normal, fonts/bold,\nfonts/italic, extra face)");
-  EXPECT_EQ(p.FontFiles, (std::vector<std::string>{"/m/fonts/normal", "/m/fonts/bold",
-                                                   "/m/fonts/italic", "/m/extra face"}));
+  EXPECT_EQ(p.FontFiles, (std::vector<std::string>{"/m/fonts/normal", "/m/fonts/bold", "/m/fonts/italic",
+                                                   "/m/extra face"}));
   EXPECT_EQ(Fails("ШРИФТ(a,b,c)\nШРИФТ(d,e,f)"),
             "Ошибка в строке 2.\n\rКоманда \"ШРИФТ()\" даётся ОДИН раз! И этот раз уже был.");
   const std::string tooFew =
@@ -422,8 +420,8 @@ TEST(Commands, Fonts) {
 TEST(Commands, Textures) {
   Params p = Head("ТЕКСТУРА(кожа, %200)\nФОН_БАЛОНОВ(Кожа)\nТЕКСТУРА( серая  \n кожа_ ,%1%2%3)");
   EXPECT_EQ(p.BalonBackground, 200);
-  EXPECT_EQ(p.Textures, (std::vector<std::pair<std::string, std::string>>{
-                            {Ru("КОЖА"), "%200"}, {Ru("СЕРАЯ_КОЖА"), "%1%2%3"}}));
+  EXPECT_EQ(p.Textures, (std::vector<std::pair<std::string, std::string>>{{Ru("КОЖА"), "%200"},
+                                                                          {Ru("СЕРАЯ_КОЖА"), "%1%2%3"}}));
   p.Run("ТЕКСТУРА(КОЖА, pics/skin, ignored)\nТЕКСТУРА(скала, pics/rock)");
   EXPECT_EQ(p.Textures.size(), 3u);
   EXPECT_EQ(p.Textures[0].second, "pics/skin");
@@ -452,9 +450,14 @@ TEST(Commands, TextureIdentifiers) {
     const char* text;
     const char* id;
   } kCases[] = {
-      {"кожа", "КОЖА"},         {"  серая   кожа ", "СЕРАЯ_КОЖА"}, {"__a__b__", "A_B"},
-      {"a\r\n_ b", "A_B"},      {"ёлка", "ЁЛКА"},                {"_", ""},
-      {"", ""},                 {"a-b", "A-B"},
+      {"кожа", "КОЖА"},
+      {"  серая   кожа ", "СЕРАЯ_КОЖА"},
+      {"__a__b__", "A_B"},
+      {"a\r\n_ b", "A_B"},
+      {"ёлка", "ЁЛКА"},
+      {"_", ""},
+      {"", ""},
+      {"a-b", "A-B"},
   };
   for (const auto& c : kCases) EXPECT_EQ(NormalizeTextureId(Ru(c.text)), Ru(c.id)) << c.text;
 }

@@ -205,8 +205,9 @@ TEST(ReadParameterBlock, UnclosedBlockAtTheEndOfTheScript) {
             "Рекомендации:  проверь соответствие числа открывающих и закрывающих скобок.");
   Script deep("%p01(\nБАЛОН((a)\n(b");
   deep.ReadName();
-  EXPECT_EQ(MessageOf([&] { deep.ReadParameterBlock(); })
-                .substr(0, std::string("Синтаксическая ошибка где-то в строках 1..3.").size()),
+  EXPECT_EQ(MessageOf([&] {
+              deep.ReadParameterBlock();
+            }).substr(0, std::string("Синтаксическая ошибка где-то в строках 1..3.").size()),
             "Синтаксическая ошибка где-то в строках 1..3.");
   Script deep2("%p01(\nБАЛОН((a)\n(b");
   deep2.ReadName();
@@ -223,8 +224,8 @@ TEST(ReadParameterBlock, RunawayLinesStayFastAndReadable) {
   Script unknown(big + "()");
   EXPECT_EQ(unknown.ReadName().size(), big.size());
   const std::string msg = MessageOf([&] { unknown.RaiseUnknownCommand(big); });
-  EXPECT_EQ(msg, "Синтаксическая ошибка в строке 1.\n\rНеизвестная команда \"" +
-                     std::string(200, 'A') + "...\".");
+  EXPECT_EQ(msg,
+            "Синтаксическая ошибка в строке 1.\n\rНеизвестная команда \"" + std::string(200, 'A') + "...\".");
   Script noBracket("X\n" + big);
   EXPECT_EQ(noBracket.ReadName().size(), big.size() + 2);  // "X_AAA..."
   EXPECT_EQ(MessageOf([&] { noBracket.ReadParameterBlock(); }),

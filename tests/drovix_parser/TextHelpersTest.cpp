@@ -46,10 +46,9 @@ TEST(TextHelpers, ExtractField) {
     int n;
     const char* field;
   } kCases[] = {
-      {"a, b ,c", 0, "a"},       {"a, b ,c", 1, "b"},       {"a, b ,c", 2, "c"},
-      {"a, b ,c", 3, ""},        {"a,,c", 1, ""},           {"a,,c", 2, "c"},
-      {"", 0, ""},               {"one\r\ntwo, x", 0, "one  two"}, {",", 1, ""},
-      {"%1%2%3", 0, ""},         {"%1%2%3", 3, "3"},        {"a", -1, ""},
+      {"a, b ,c", 0, "a"}, {"a, b ,c", 1, "b"}, {"a, b ,c", 2, "c"}, {"a, b ,c", 3, ""},
+      {"a,,c", 1, ""},     {"a,,c", 2, "c"},    {"", 0, ""},         {"one\r\ntwo, x", 0, "one  two"},
+      {",", 1, ""},        {"%1%2%3", 0, ""},   {"%1%2%3", 3, "3"},  {"a", -1, ""},
   };
   for (const auto& c : kCases) {
     const std::string delimiters = std::string(c.text).find('%') != std::string::npos ? "%" : ",";

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "ProgramTestUtil.h"
+#include "driver/Driver.h"
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
-#include "driver/Driver.h"
-#include "ProgramTestUtil.h"
 
 namespace drovix {
 namespace {
@@ -49,7 +49,7 @@ struct TRunResult {
 // Runs the program in folder with the arguments; stdin is the shell
 // redirection given (empty input by default).
 TRunResult Drovix(const std::string& folder, const std::vector<std::string>& args,
-           const std::string& stdinRedirect = "</dev/null") {
+                  const std::string& stdinRedirect = "</dev/null") {
   std::string command = "cd '" + folder + "' && '" DROVIX_BINARY "'";
   for (const auto& a : args) command += " '" + a + "'";
   const TCommandResult run = RunCommand(command + " " + stdinRedirect + " 2>&1");
@@ -72,8 +72,7 @@ void ExpectCrash(const TRunResult& run, const std::string& message) {
   ASSERT_GE(run.out.size(), head.size() + tail.size()) << run.out;
   EXPECT_EQ(run.out.substr(0, head.size()), head);
   EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail) << run.out;
-  const std::string phrase =
-      run.out.substr(head.size(), run.out.size() - head.size() - tail.size());
+  const std::string phrase = run.out.substr(head.size(), run.out.size() - head.size() - tail.size());
   std::set<std::string> phrases;
   std::string piece;
   for (const char c : CrashPhrases() + "~") {
@@ -131,8 +130,7 @@ TEST(DriverProgram, NoArgumentsPrintsTheUsage) {
 
 TEST(DriverProgram, FailuresEndInTheCrashReportWithStatus1) {
   Folder dir;
-  ExpectCrash(Drovix(dir.Path(), {"chapter"}),
-              "Файл \"" + dir.Path() + "chapter.manga\" не существует!");
+  ExpectCrash(Drovix(dir.Path(), {"chapter"}), "Файл \"" + dir.Path() + "chapter.manga\" не существует!");
   // Keys must follow the script name: "-w" is taken for the script.
   ExpectCrash(Drovix(dir.Path(), {"-w", "chapter.manga"}),
               "Файл \"" + dir.Path() + "-w.manga\" не существует!");
@@ -233,13 +231,17 @@ TEST_F(EmptyChapter, ScriptsThatAreNoScripts) {
     std::string message;  // UTF-8; empty: any crash report
   } kCases[] = {
       {"empty", "", "Файл \"" + path + "\" пуст: в нём нет ни одной команды, одни пробелы и комментарии."},
-      {"comments only", "; a\r\n\r\n ;b", "Файл \"" + path + "\" пуст: в нём нет ни одной команды, одни пробелы и комментарии."},
-      {"NUL bytes", std::string("\xFF\xFE" "M\0A\0", 6),
-       "Файл \"" + path + "\" - не текст мангаскрипта: в строке 1 стоит нулевой байт.\n\rСкрипт "
-       "должен быть сохранён как простой текст, в кодировке Windows-1251 или UTF-8."},
+      {"comments only", "; a\r\n\r\n ;b",
+       "Файл \"" + path + "\" пуст: в нём нет ни одной команды, одни пробелы и комментарии."},
+      {"NUL bytes",
+       std::string("\xFF\xFE"
+                   "M\0A\0",
+                   6),
+       "Файл \"" + path +
+           "\" - не текст мангаскрипта: в строке 1 стоит нулевой байт.\n\rСкрипт "
+           "должен быть сохранён как простой текст, в кодировке Windows-1251 или UTF-8."},
       {"a megabyte line", Ru("МАНГА(out)\n") + big + "()",
-       "Синтаксическая ошибка в строке 2.\n\rНеизвестная команда \"" + std::string(200, 'A') +
-           "...\"."},
+       "Синтаксическая ошибка в строке 2.\n\rНеизвестная команда \"" + std::string(200, 'A') + "...\"."},
       {"unclosed", Ru("; c\nМАНГА("),
        "Синтаксическая ошибка в строке 2.\n\rОжидалось: оcтатняя часть параметра команды или "
        "описания страницы,\n\r включая 1 закрывающих скобок,\n\rа имеем:  неожиданный, и даже "
@@ -254,9 +256,9 @@ TEST_F(EmptyChapter, ScriptsThatAreNoScripts) {
     if (c.message.empty())
       EXPECT_EQ(run.out.substr(run.out.size() - kPressEnter.size()), kPressEnter) << c.what;
     else
-      EXPECT_NE(run.out.find("\n\r" + Shown(c.message) + "\n\r\n" + kPressEnter),
-                std::string::npos)
-          << c.what << "\n" << run.out.substr(0, 2000);
+      EXPECT_NE(run.out.find("\n\r" + Shown(c.message) + "\n\r\n" + kPressEnter), std::string::npos)
+          << c.what << "\n"
+          << run.out.substr(0, 2000);
   }
   // No line end after the last line; a UTF-8 script.
   dir_.Write("ch.manga", Ru("МАНГА(out)\r\nКОНЕЦ()"));

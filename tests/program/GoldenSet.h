@@ -37,13 +37,15 @@ namespace drovix::golden {
 // (the form that keeps alpha).
 class TRgbaPicture {
  public:
-  TRgbaPicture(int32_t width, int32_t height) : w_(width), h_(height), px_(static_cast<size_t>(width) * height, 0) {}
+  TRgbaPicture(int32_t width, int32_t height)
+      : w_(width), h_(height), px_(static_cast<size_t>(width) * height, 0) {}
   int32_t Width() const { return w_; }
   int32_t Height() const { return h_; }
   bool Inside(int32_t x, int32_t y) const { return x >= 0 && y >= 0 && x < w_ && y < h_; }
   void Set(int32_t x, int32_t y, uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {
     if (Inside(x, y))
-      px_[static_cast<size_t>(y) * w_ + x] = uint32_t{r} | uint32_t{g} << 8 | uint32_t{b} << 16 | uint32_t{a} << 24;
+      px_[static_cast<size_t>(y) * w_ + x] =
+          uint32_t{r} | uint32_t{g} << 8 | uint32_t{b} << 16 | uint32_t{a} << 24;
   }
   void Grey(int32_t x, int32_t y, uint8_t v) { Set(x, y, v, v, v); }
   uint32_t At(int32_t x, int32_t y) const { return px_[static_cast<size_t>(y) * w_ + x]; }
@@ -69,13 +71,13 @@ class TRgbaPicture {
 struct TPagePlan {
   int32_t width = 240, height = 320;
   int32_t seed = 1;
-  int32_t lettering = 2;       // blocks of old lettering made transparent
-  int32_t balloons = 1;        // red ellipses, strongest first
-  int32_t sounds = 0;          // green shapes, strongest first
-  bool corners = false;        // blue corner marks (a page scanned askew)
+  int32_t lettering = 2;           // blocks of old lettering made transparent
+  int32_t balloons = 1;            // red ellipses, strongest first
+  int32_t sounds = 0;              // green shapes, strongest first
+  bool corners = false;            // blue corner marks (a page scanned askew)
   bool markupInCompanion = false;  // balloons, sounds and corners in "<page>_"
-  bool denseTone = false;      // the whole page under strong dot tone
-  bool allTransparent = false; // every pixel transparent
+  bool denseTone = false;          // the whole page under strong dot tone
+  bool allTransparent = false;     // every pixel transparent
 };
 
 namespace detail {
@@ -94,7 +96,8 @@ inline uint32_t Mix(uint32_t v) {
 inline uint8_t Art(int32_t x, int32_t y, const TPagePlan& s) {
   const int32_t w = s.width, h = s.height;
   const uint32_t noise = Mix(static_cast<uint32_t>(x * 7919 + y * 104729 + s.seed * 31)) % 7;
-  if (s.denseTone) return ((x + y) % 4 < 2 && (x - y + 4000) % 4 < 2 ? 10 : 245) - static_cast<int32_t>(noise);
+  if (s.denseTone)
+    return ((x + y) % 4 < 2 && (x - y + 4000) % 4 < 2 ? 10 : 245) - static_cast<int32_t>(noise);
   const int32_t mx = w / 2 + (s.seed * 13) % 17 - 8, my = h / 2 + (s.seed * 7) % 23 - 11;
   const int32_t gutter = std::max(3, w / 60);
   if (x < gutter || y < gutter || x >= w - gutter || y >= h - gutter || std::abs(x - mx) < gutter ||
@@ -166,7 +169,8 @@ inline TDrawnPage DrawPage(const TPagePlan& s, bool colour) {
         if (inner <= r2)
           marks.Set(x, y, 255, static_cast<uint8_t>(255 - excess), static_cast<uint8_t>(255 - excess));
         else if (outer <= o2)
-          marks.Set(x, y, 255, static_cast<uint8_t>(255 - excess / 8), static_cast<uint8_t>(255 - excess / 8));
+          marks.Set(x, y, 255, static_cast<uint8_t>(255 - excess / 8),
+                    static_cast<uint8_t>(255 - excess / 8));
       }
   }
   // Sounds: thick black strokes marked green, with a softer rim.
@@ -177,8 +181,10 @@ inline TDrawnPage DrawPage(const TPagePlan& s, bool colour) {
       for (int32_t x = x0 - 4; x < x0 + w / 6 + 4; ++x) {
         const bool core = (y - y0) * (y - y0) < 100 && ((x - x0) % 14 < 9) && x >= x0 && x < x0 + w / 6;
         const bool rim = !core && (y - y0) * (y - y0) < 196;
-        if (core) marks.Set(x, y, 0, g, 0);
-        else if (rim) marks.Set(x, y, 0, static_cast<uint8_t>(g / 3 + 20), 0);
+        if (core)
+          marks.Set(x, y, 0, g, 0);
+        else if (rim)
+          marks.Set(x, y, 0, static_cast<uint8_t>(g / 3 + 20), 0);
       }
   }
   // Corner marks of a page scanned a little askew.
@@ -302,13 +308,28 @@ inline void WriteMainChapter(const std::string& folder, int32_t scale = 1) {
   };
   page("g01", {.width = 240, .height = 300, .seed = 1, .lettering = 3, .balloons = 2, .sounds = 1});
   page("g02", {.width = 232, .height = 290, .seed = 2, .lettering = 2, .balloons = 1});
-  page("g03", {.width = 250, .height = 280, .seed = 3, .lettering = 2, .balloons = 0, .sounds = 1, .corners = true});
+  page("g03",
+       {.width = 250, .height = 280, .seed = 3, .lettering = 2, .balloons = 0, .sounds = 1, .corners = true});
   page("g04", {.width = 300, .height = 330, .seed = 4, .lettering = 2, .balloons = 1});
   page("g05", {.width = 224, .height = 260, .seed = 5, .lettering = 1, .balloons = 2});
-  page("g06", {.width = 240, .height = 280, .seed = 6, .lettering = 2, .balloons = 1, .sounds = 1,
-               .markupInCompanion = true}, true);
-  page("g07", {.width = 256, .height = 300, .seed = 7, .lettering = 1, .balloons = 1, .corners = true,
-               .markupInCompanion = true}, true);
+  page("g06",
+       {.width = 240,
+        .height = 280,
+        .seed = 6,
+        .lettering = 2,
+        .balloons = 1,
+        .sounds = 1,
+        .markupInCompanion = true},
+       true);
+  page("g07",
+       {.width = 256,
+        .height = 300,
+        .seed = 7,
+        .lettering = 1,
+        .balloons = 1,
+        .corners = true,
+        .markupInCompanion = true},
+       true);
   page("g08", {.width = 220, .height = 240, .seed = 8, .lettering = 2, .balloons = 2, .denseTone = true});
   const std::string lim = std::to_string(250 * scale), grow = std::to_string(std::min(4100, 300 * scale));
   WriteScript(folder + "ch.manga",
@@ -333,30 +354,36 @@ inline void WriteMainChapter(const std::string& folder, int32_t scale = 1) {
               "  ЗВУК((штриховка,0,0.7)(%255,2,1))\n"
               ")\n"
               "%g04(\n"
-              "  МЕТОД_ЗАМАЗКИ(кружавчиками)\n  ДАВИТЬ_ЗЕРНО(3)\n  МАКСИМАЛЬНАЯ_ВЫСОТА(" + lim + ")\n"
-              "  СВОЙСТВА_ТЕКСТА((%0,0,0.7)(%255,2,1))\n"
-              "  (%КЧто это за стук?%0 Кто-то стучится в дверь...)\n"
-              ")\n"
-              "%g05(\n"
-              "  МЕТОД_ЗАМАЗКИ(улучшенная)\n  ДАВИТЬ_ЗЕРНО(5)\n  МИНИМАЛЬНАЯ_ШИРИНА(" + grow + ")\n"
-              "  (Открывай скорее!)\n"
-              "  (Стой!)\n"
-              ")\n"
-              "%g06(\n"
-              "  ЦВЕТНЫЕ_СКАНЫ()\n  КАЧЕСТВО_ЗАМАЗКИ(1)\n  ДАВИТЬ_ЗЕРНО(4)\n  МОЩНОСТЬ_ОЧИСТКИ(20)\n"
-              "  ПРОЗРАЧНЫЕ_БАЛОНЫ()\n  ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%0))\n"
-              "  ЗВУК((%255%220%0,0,0.7)(%0,3,1))\n"
-              "  (Цветная страница!)\n"
-              ")\n"
-              "%g07(\n"
-              "  ЦВЕТНЫЕ_СКАНЫ()\n  МАКСИМАЛЬНАЯ_ШИРИНА(" + lim + ")\n"
-              "  (Кривая страница.)\n"
-              ")\n"
-              "%g08(\n"
-              "  (Буквы поверх тона.)\n"
-              "  (%ВТишина)\n"
-              ")\n"
-              "КОНЕЦ()\n");
+              "  МЕТОД_ЗАМАЗКИ(кружавчиками)\n  ДАВИТЬ_ЗЕРНО(3)\n  МАКСИМАЛЬНАЯ_ВЫСОТА(" +
+                  lim +
+                  ")\n"
+                  "  СВОЙСТВА_ТЕКСТА((%0,0,0.7)(%255,2,1))\n"
+                  "  (%КЧто это за стук?%0 Кто-то стучится в дверь...)\n"
+                  ")\n"
+                  "%g05(\n"
+                  "  МЕТОД_ЗАМАЗКИ(улучшенная)\n  ДАВИТЬ_ЗЕРНО(5)\n  МИНИМАЛЬНАЯ_ШИРИНА(" +
+                  grow +
+                  ")\n"
+                  "  (Открывай скорее!)\n"
+                  "  (Стой!)\n"
+                  ")\n"
+                  "%g06(\n"
+                  "  ЦВЕТНЫЕ_СКАНЫ()\n  КАЧЕСТВО_ЗАМАЗКИ(1)\n  ДАВИТЬ_ЗЕРНО(4)\n  МОЩНОСТЬ_ОЧИСТКИ(20)\n"
+                  "  ПРОЗРАЧНЫЕ_БАЛОНЫ()\n  ЗАМАЗЫВАТЬ_В_БАЛОНАХ((%0))\n"
+                  "  ЗВУК((%255%220%0,0,0.7)(%0,3,1))\n"
+                  "  (Цветная страница!)\n"
+                  ")\n"
+                  "%g07(\n"
+                  "  ЦВЕТНЫЕ_СКАНЫ()\n  МАКСИМАЛЬНАЯ_ШИРИНА(" +
+                  lim +
+                  ")\n"
+                  "  (Кривая страница.)\n"
+                  ")\n"
+                  "%g08(\n"
+                  "  (Буквы поверх тона.)\n"
+                  "  (%ВТишина)\n"
+                  ")\n"
+                  "КОНЕЦ()\n");
 }
 
 // A chapter that ends in failures: a fully transparent page (every pixel
@@ -367,7 +394,11 @@ inline void WriteFailingChapter(const std::string& folder, int32_t scale = 1) {
   WriteFontSheet(folder + "fonts/f0", 25, 2);
   WriteFontSheet(folder + "fonts/f1", 24, 3);
   WriteFontSheet(folder + "fonts/f2", 23, 1);
-  TPagePlan hole{.width = 200 * scale, .height = 200 * scale, .seed = 9, .lettering = 0, .balloons = 0,
+  TPagePlan hole{.width = 200 * scale,
+                 .height = 200 * scale,
+                 .seed = 9,
+                 .lettering = 0,
+                 .balloons = 0,
                  .allTransparent = true};
   WritePage(folder + "e01", hole, false);
   FixTime(folder + "e01.tga");
@@ -451,7 +482,8 @@ inline std::string ReplaceAll(std::string text, const std::string& from, const s
 
 // What may differ between two runs of the same build: the folder the chapter
 // lies in, the clock-picked crash exclamation, the age of the output files.
-inline std::string Normalised(std::string text, const std::string& folder, const std::vector<std::string>& phrases) {
+inline std::string Normalised(std::string text, const std::string& folder,
+                              const std::vector<std::string>& phrases) {
   text = ReplaceAll(std::move(text), folder, "<folder>/");
   // A line (line ends LF or CR) that is one whole exclamation.
   std::string lines;
@@ -536,11 +568,8 @@ struct TGoldenRun {
 
 inline const std::vector<TGoldenRun>& GoldenRuns() {
   static const std::vector<TGoldenRun> runs = {
-      {"normal", false, {}},
-      {"draft", false, {"-d"}},
-      {"release", false, {"-r"}},
-      {"bmp", false, {"-x"}},
-      {"failing", true, {}},
+      {"normal", false, {}},  {"draft", false, {"-d"}}, {"release", false, {"-r"}},
+      {"bmp", false, {"-x"}}, {"failing", true, {}},
   };
   return runs;
 }

@@ -27,7 +27,8 @@ std::vector<std::string> CachedPaths(const std::string& soname) {
     const size_t arrow = line.find(" => ");
     if (arrow == std::string::npos) continue;
     const size_t first = line.find_first_not_of(" \t");
-    if (line.compare(first, line.find(' ', first) - first, soname) == 0) paths.push_back(line.substr(arrow + 4));
+    if (line.compare(first, line.find(' ', first) - first, soname) == 0)
+      paths.push_back(line.substr(arrow + 4));
   }
   return paths;
 }
@@ -49,8 +50,7 @@ class MissingLibrary : public ::testing::Test {
   }
 
   void Script(const std::string& fonts) {
-    WriteScript(dir_.Path() + "ch.manga",
-                "МАНГА(out)\nШРИФТ(" + fonts + ")\n%p01(\n(Привет!)\n)\nКОНЕЦ()\n");
+    WriteScript(dir_.Path() + "ch.manga", "МАНГА(out)\nШРИФТ(" + fonts + ")\n%p01(\n(Привет!)\n)\nКОНЕЦ()\n");
   }
 
   // Runs the program with the named libraries replaced by an empty file.
@@ -102,8 +102,10 @@ TEST_F(MissingLibrary, TrueTypeFaceNamesTheMissingFreeType) {
   const std::string face = kDejaVu + "DejaVuSans.ttf";
   if (!Exists(face)) GTEST_SKIP() << face << " is not installed";
   Script(face + ", fonts/f1, fonts/f2");
-  const std::string message = Shown("Не удалось загрузить libfreetype.so.6,\n\rа без этой библиотеки шрифты "
-                                    "TrueType/OpenType не открыть (шрифт \"" + face + "\").");
+  const std::string message = Shown(
+      "Не удалось загрузить libfreetype.so.6,\n\rа без этой библиотеки шрифты "
+      "TrueType/OpenType не открыть (шрифт \"" +
+      face + "\").");
   for (const char* hidden : {kLibFreeType, kLibPng}) {
     const TRun run = RunWithout({hidden}, {"ch.manga", "-x"});
     EXPECT_EQ(run.status, 1) << hidden << run.output;

@@ -31,9 +31,8 @@ class Chapter : public ::testing::Test {
 
   void Script(const std::string& head, const std::string& p01 = "(Привет!)",
               const std::string& p02 = "ЗВУК((%0)(%255,2))") {
-    WriteScript(dir_.Path() + "ch.manga", "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\n" +
-                                              head + "\n%p01(\n" + p01 + "\n)\n%p02(\n" + p02 +
-                                              "\n)\nКОНЕЦ()\n");
+    WriteScript(dir_.Path() + "ch.manga", "МАНГА(out)\nШРИФТ(fonts/f0, fonts/f1, fonts/f2)\n" + head +
+                                              "\n%p01(\n" + p01 + "\n)\n%p02(\n" + p02 + "\n)\nКОНЕЦ()\n");
   }
   TRun Run(std::vector<std::string> keys = {}) {
     keys.insert(keys.begin(), "ch.manga");
@@ -56,9 +55,7 @@ std::string PageLine(const TRun& run, const std::string& page) {
   while (line.ends_with("\n")) line.pop_back();
   return line;
 }
-bool Built(const std::string& line) {
-  return line.starts_with("  gruzhu...") && line.ends_with("...OK.");
-}
+bool Built(const std::string& line) { return line.starts_with("  gruzhu...") && line.ends_with("...OK."); }
 const char kSkipped[] = "  NEFIG DELAT6.";
 
 ino_t Inode(const std::string& path) {

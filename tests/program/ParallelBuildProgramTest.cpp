@@ -296,7 +296,8 @@ TEST_F(ParallelChapter, RecordThatCannotBeWrittenIsReportedOnceAfterThePages) {
   fs::create_directories(d() + "ch.ini");  // nothing can be renamed over a folder
   const TRun run = Run({"-j2", "-x"});
   EXPECT_EQ(run.status, 1);
-  const std::string message = Shown("Не удалось записать файл \"" + d() + "ch.ini\": на месте файла лежит папка");
+  const std::string message =
+      Shown("Не удалось записать файл \"" + d() + "ch.ini\": на месте файла лежит папка");
   const size_t first = run.output.find(message);
   ASSERT_NE(first, std::string::npos) << run.output;
   EXPECT_EQ(run.output.find(message, first + 1), std::string::npos) << run.output;

@@ -61,8 +61,8 @@ class TPicture {
     Rect(0, height - 1, 0, width - 1, grey, grey, grey);
   }
   // Rows top..bottom, columns left..right, inclusive.
-  void Rect(int32_t top, int32_t bottom, int32_t left, int32_t right, uint8_t r, uint8_t g,
-            uint8_t b, uint8_t a = 255) {
+  void Rect(int32_t top, int32_t bottom, int32_t left, int32_t right, uint8_t r, uint8_t g, uint8_t b,
+            uint8_t a = 255) {
     for (int32_t y = top; y <= bottom; ++y)
       for (int32_t x = left; x <= right; ++x) {
         uint8_t* p = &px_[(static_cast<size_t>(y) * w_ + x) * 4];
@@ -135,8 +135,6 @@ inline TRun RunDrovix(const std::string& folder, const std::vector<std::string>&
 inline std::string Shown(const std::string& utf8) { return Transliterate(Ru(utf8)); }
 
 // Writes a script (UTF-8 source text, saved in Windows-1251).
-inline void WriteScript(const std::string& path, const std::string& utf8) {
-  WriteBytes(path, Ru(utf8));
-}
+inline void WriteScript(const std::string& path, const std::string& utf8) { WriteBytes(path, Ru(utf8)); }
 
 }  // namespace drovix::program_test

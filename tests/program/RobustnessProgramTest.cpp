@@ -25,9 +25,7 @@ std::string MemoryLimit() {
 
 class Robustness : public ::testing::Test {
  protected:
-  Robustness() {
-    SaveChapterBasics(dir_.Path());
-  }
+  Robustness() { SaveChapterBasics(dir_.Path()); }
   ~Robustness() override {
     // The folders made read-only must be removable again.
     ::chmod(dir_.Path().c_str(), 0700);
@@ -104,10 +102,11 @@ TEST_F(Robustness, SizeTagsBeyondAnyPageAreRefusedAndManyShrinkRoundsEnd) {
   Script("", "(Привет!)\n(" + bigger(320) + "Привет!)");
   TRun run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, "timeout 60 ");
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.output.find(Shown("Крах при парсинге страницы \"p01\":\n\rОшибка в строке 6.\n\rТекст балона №2 "
-                                  "увеличен тегами \"%Б\" до букв высотой больше 4100 точек, а таких больших "
-                                  "страниц не бывает.\n\rУбери лишние \"%Б\".")),
-            std::string::npos)
+  EXPECT_NE(
+      run.output.find(Shown("Крах при парсинге страницы \"p01\":\n\rОшибка в строке 6.\n\rТекст балона №2 "
+                            "увеличен тегами \"%Б\" до букв высотой больше 4100 точек, а таких больших "
+                            "страниц не бывает.\n\rУбери лишние \"%Б\".")),
+      std::string::npos)
       << run.output;
   EXPECT_EQ(run.output.find(Shown("СОБИРАЮ МАНГУ")), std::string::npos);
 
@@ -144,8 +143,8 @@ TEST_F(Robustness, CutRunLengthScanIsRefused) {
   Script("", "");
   const TRun run = RunDrovix(dir_.Path(), {"ch.manga", "-x"}, MemoryLimit());
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.output.find(Crash(Shown("TGA файл обрывается раньше времени. Не могу прочитать.\n\r(" +
-                                        dir_.Path() + "p01)"))),
+  EXPECT_NE(run.output.find(Crash(
+                Shown("TGA файл обрывается раньше времени. Не могу прочитать.\n\r(" + dir_.Path() + "p01)"))),
             std::string::npos)
       << run.output;
   EXPECT_FALSE(Exists(dir_.Path() + "out/p01.bmp"));
@@ -164,8 +163,8 @@ TEST_F(Robustness, RunawayNamesAreShortenedInMessages) {
   EXPECT_NE(run.output.find(Shown("\n\rСТРАНИЦА: " + page + "\n")), std::string::npos) << run.output;
   EXPECT_NE(run.output.find(Shown("Крах при сборке страницы \"" + base.substr(0, 160) + "..." +
                                   base.substr(base.size() - 160) + "\":\n\rНет такого файла!\n\r(\"" +
-                                  base.substr(0, 160) + "..." + (base + ".tga").substr(base.size() + 4 - 160) +
-                                  "\")")),
+                                  base.substr(0, 160) + "..." +
+                                  (base + ".tga").substr(base.size() + 4 - 160) + "\")")),
             std::string::npos)
       << run.output;
 }

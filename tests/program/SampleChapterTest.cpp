@@ -36,7 +36,8 @@ TRun RunCommand(const std::string& command) {
 TEST(FontSheet, DejaVuSheetLoadsWithTheAskedSizeOfYu) {
   TempFolder dir;
   const std::string sheet = dir.Path() + "normal";
-  const TRun run = RunCommand("'" DROVIX_FONTSHEET "' '" + kDejaVu + "DejaVuSans.ttf' '" + sheet + "' --size 20");
+  const TRun run =
+      RunCommand("'" DROVIX_FONTSHEET "' '" + kDejaVu + "DejaVuSans.ttf' '" + sheet + "' --size 20");
   ASSERT_EQ(run.status, 0) << run.out;
   EXPECT_NE(run.out.find("wysota JU 20"), std::string::npos) << run.out;
 
@@ -57,14 +58,16 @@ TEST(FontSheet, DejaVuSheetLoadsWithTheAskedSizeOfYu) {
 
 TEST(FontSheet, FaceWithoutCyrillicIsRefused) {
   TempFolder dir;
-  const TRun run = RunCommand("'" DROVIX_FONTSHEET "' '" + kDejaVu + "DejaVuMathTeXGyre.ttf' '" + dir.Path() + "x'");
+  const TRun run =
+      RunCommand("'" DROVIX_FONTSHEET "' '" + kDejaVu + "DejaVuMathTeXGyre.ttf' '" + dir.Path() + "x'");
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.out.find("net kirillicy"), std::string::npos) << run.out;
   EXPECT_FALSE(fs::exists(dir.Path() + "x.png"));
 }
 
 // Mean absolute difference of two same-sized grey pictures inside a box.
-double MeanDifference(const TDrovixGraph& a, const TDrovixGraph& b, int top, int left, int bottom, int right) {
+double MeanDifference(const TDrovixGraph& a, const TDrovixGraph& b, int top, int left, int bottom,
+                      int right) {
   double sum = 0;
   for (int y = top; y <= bottom; ++y)
     for (int x = left; x <= right; ++x) sum += std::abs(a.Pixel(y, x) - b.Pixel(y, x));
@@ -75,7 +78,9 @@ TEST(SampleChapter, BuildsEndToEndAndChangesBalloonsAndSounds) {
   TempFolder dir;
   const std::string d = dir.Path();
   fs::copy_file(DROVIX_SOURCE_DIR "/examples/chapter.manga", d + "chapter.manga");
-  ASSERT_EQ(RunCommand("/usr/bin/python3 '" DROVIX_SOURCE_DIR "/examples/make_sample_scans.py' '" + d + "'").status, 0);
+  ASSERT_EQ(
+      RunCommand("/usr/bin/python3 '" DROVIX_SOURCE_DIR "/examples/make_sample_scans.py' '" + d + "'").status,
+      0);
   fs::create_directories(d + "out");  // the script names the DejaVu faces themselves
 
   const TRun run = RunCommand("cd '" + d + "' && '" DROVIX_BINARY "' chapter.manga -d");

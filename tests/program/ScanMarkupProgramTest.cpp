@@ -16,9 +16,7 @@ const char kNote[] =
 
 class ScanMarkup : public ::testing::Test {
  protected:
-  ScanMarkup() {
-    SaveChapterBasics(dir_.Path());
-  }
+  ScanMarkup() { SaveChapterBasics(dir_.Path()); }
   // One page p01 with the given page body, output as BMP.
   TRun Run(const std::string& body, const std::string& head = "") {
     WriteScript(dir_.Path() + "ch.manga",

@@ -46,8 +46,7 @@ TEST(ScriptProgram, CheckPassErrors) {
        "Ошибка в строке 4.\n\rКоманда \"ШРИФТ()\" должна идти ДО начала описания страниц."},
       {"PNG switch after a page", "МАНГА(out)\nШРИФТ(a,b,c)\n%p01()\nЗАПРЕТИТЬ_ПНГ()\nКОНЕЦ()",
        "Ошибка в строке 4.\n\rКоманда \"ЗАПРЕТИТЬ_ПНГ()\" должна идти ДО начала описания страниц."},
-      {"hardcore after a page",
-       "МАНГА(out)\nШРИФТ(a,b,c)\n%p01()\nДЛЯ_КОНЧЕНЫХ_ОТАКУ()\nКОНЕЦ()",
+      {"hardcore after a page", "МАНГА(out)\nШРИФТ(a,b,c)\n%p01()\nДЛЯ_КОНЧЕНЫХ_ОТАКУ()\nКОНЕЦ()",
        "Ошибка в строке 4.\n\rКоманда \"ДЛЯ_КОНЧЕНЫХ_ОТАКУ()\" должна идти ДО начала описания "
        "страниц."},
       {"balloon between pages", "МАНГА(out)\nШРИФТ(a,b,c)\n%p01()\n(привет)\nКОНЕЦ()",
@@ -62,8 +61,7 @@ TEST(ScriptProgram, CheckPassErrors) {
        "Крах при парсинге страницы \"_p01\":\n\rСинтаксическая ошибка в строке 4.\n\rОжидалось: "
        "остаток параметра контура звука, включая закрывающую скобку,\n\rа имеем: лишняя "
        "открывающая скобка"},
-      {"draft and release commands together",
-       "МАНГА(out)\nЧЕРНОВИК()\nЧИСТОВИК()\nКОНЕЦ()",
+      {"draft and release commands together", "МАНГА(out)\nЧЕРНОВИК()\nЧИСТОВИК()\nКОНЕЦ()",
        "Ошибка в строке 3.\n\rКоманды \"ЧЕРНОВИК()\" и \"ЧИСТОВИК()\" в одной манге одновременно не "
        "допускаются. Это распространяется и на дублирующие их ключи коммандной строки \"-d\" и "
        "\"-r\"."},
@@ -72,8 +70,7 @@ TEST(ScriptProgram, CheckPassErrors) {
        "МАНГА(out)\nШРИФТ(a,b,c)\nПРЕФИКС_ИМЕНИ_ФАЙЛА(out/)\n%p01(\n(a)\n)\nКОНЕЦ()",
        "Ошибка в строке 5.\n\rВы чё, народ?!.. Скан страницы \"{}out/p01\" лежит в выходной "
        "папке!..\n\rТак же все исходники сканов затрутся нафиг!.."},
-      {"unclosed page named from its opening line",
-       "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n(a)\n(b)\nКОНЕЦ()",
+      {"unclosed page named from its opening line", "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n(a)\n(b)\nКОНЕЦ()",
        "Синтаксическая ошибка где-то в строках 3..6.\n\rОжидалось: оcтатняя часть параметра команды "
        "или описания страницы,\n\r включая 1 закрывающих скобок,\n\rа имеем:  неожиданный, и даже "
        "какой-то обидный, конец файла\n\rРекомендации:  проверь соответствие числа открывающих и "
@@ -119,9 +116,9 @@ TEST(ScriptProgram, FolderWithBracketsAndConstructionErrors) {
             std::string::npos)
       << run.output;
   run = RunDrovix(dir.Path(), {""});
-  EXPECT_NE(run.output.find(Reported(
-                "В командной строке должно быть указано имя *.manga файла  для обработки!")),
-            std::string::npos)
+  EXPECT_NE(
+      run.output.find(Reported("В командной строке должно быть указано имя *.manga файла  для обработки!")),
+      std::string::npos)
       << run.output;
 }
 
@@ -130,8 +127,7 @@ TEST(ScriptProgram, TextAfterTheEndIsNeverRead) {
   std::filesystem::create_directories(dir.Path() + "out");
   WriteScript(dir.Path() + "t.manga", "; глава\nМАНГА(out)\nКОНЕЦ(\n((( ; что угодно\n");
   const TRun run = RunDrovix(dir.Path(), {"t"});
-  EXPECT_NE(run.output.find(Shown("\n\r\n\rПРОВЕРЯЮ T ..ВСЁ ПУЧКОМ! :)\n\r\n")),
-            std::string::npos)
+  EXPECT_NE(run.output.find(Shown("\n\r\n\rПРОВЕРЯЮ T ..ВСЁ ПУЧКОМ! :)\n\r\n")), std::string::npos)
       << run.output;
   EXPECT_NE(run.output.find(Shown("\n\rГружу шрифты...OK.\n\r\n\n\rСОБИРАЮ МАНГУ...\n\r\n")),
             std::string::npos)
@@ -157,11 +153,11 @@ TEST(ScriptProgram, Utf8ScriptsRunLikeWindows1251Ones) {
 
   WriteBytes(dir.Path() + "u.manga", "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n(Привет ☺)\n)\nКОНЕЦ()\n");
   run = RunDrovix(dir.Path(), {"u"});
-  EXPECT_NE(run.output.find(Reported(
-                "Ошибка в строке 4.\n\rСкрипт сохранён в кодировке UTF-8, а символа U+263A в "
-                "кодировке Windows-1251 нет.\n\rЗамени его или сохрани скрипт в кодировке "
-                "Windows-1251.")),
-            std::string::npos)
+  EXPECT_NE(
+      run.output.find(Reported("Ошибка в строке 4.\n\rСкрипт сохранён в кодировке UTF-8, а символа U+263A в "
+                               "кодировке Windows-1251 нет.\n\rЗамени его или сохрани скрипт в кодировке "
+                               "Windows-1251.")),
+      std::string::npos)
       << run.output;
   EXPECT_EQ(run.output.find(Shown("ПРОВЕРЯЮ")), std::string::npos) << run.output;
 
@@ -169,10 +165,10 @@ TEST(ScriptProgram, Utf8ScriptsRunLikeWindows1251Ones) {
   WriteBytes(dir.Path() + "u.manga",
              "МАНГА(out)\nШРИФТ(a,b,c)\n%p01(\n(Пока)\n" + Ru("(Привет!)") + "\n)\nКОНЕЦ()\n");
   run = RunDrovix(dir.Path(), {"u"});
-  EXPECT_NE(run.output.find(Reported(
-                "Ошибка в строке 5.\n\rСкрипт сохранён в кодировке UTF-8, а эта строка - в какой-то "
-                "другой (похоже, в Windows-1251).\n\rПересохрани скрипт целиком в одной кодировке: "
-                "UTF-8 или Windows-1251.")),
+  EXPECT_NE(run.output.find(
+                Reported("Ошибка в строке 5.\n\rСкрипт сохранён в кодировке UTF-8, а эта строка - в какой-то "
+                         "другой (похоже, в Windows-1251).\n\rПересохрани скрипт целиком в одной кодировке: "
+                         "UTF-8 или Windows-1251.")),
             std::string::npos)
       << run.output;
   EXPECT_EQ(run.output.find(Shown("Неизвестная команда")), std::string::npos) << run.output;

@@ -18,7 +18,8 @@ using namespace drovix;
 namespace {
 
 void Usage() {
-  ConsoleWriteLine(Ru("Использование: drovix-fontsheet <файл шрифта .ttf/.otf> <имя листа без расширения> [ключи]"));
+  ConsoleWriteLine(
+      Ru("Использование: drovix-fontsheet <файл шрифта .ttf/.otf> <имя листа без расширения> [ключи]"));
   ConsoleWriteLine(Ru("  --size N   высота буквы Ю в пикселях (по умолчанию: самая большая, что влезает)"));
   ConsoleWriteLine(Ru("  --bold X   утолщить штрихи на X пикселей (для семейств без жирного начертания)"));
   ConsoleWriteLine(Ru("  --slant X  наклонить на X (0.2 - обычный курсив)"));
@@ -65,8 +66,9 @@ int main(int argc, char** argv) {
     LoadLibPng();
     const std::string out = argv[2];
     FontSheetRaster(sheet)->SavePNG(out, 8);
-    ConsoleWriteLine(Format(Ru("Записан лист шрифта \"%s.png\": %d знаков, высота Ю %d пикс. (кегль %d), базовая линия %d."),
-                            out.c_str(), sheet.drawn, sheet.refHeight, sheet.pixelSize, sheet.baseline));
+    ConsoleWriteLine(Format(
+        Ru("Записан лист шрифта \"%s.png\": %d знаков, высота Ю %d пикс. (кегль %d), базовая линия %d."),
+        out.c_str(), sheet.drawn, sheet.refHeight, sheet.pixelSize, sheet.baseline));
     if (!sheet.clipped.empty()) {
       std::string list;
       for (int code : sheet.clipped) list += std::string(list.empty() ? "" : " ") + std::to_string(code);

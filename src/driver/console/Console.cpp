@@ -13,10 +13,10 @@ namespace {
 
 // Replacement of each byte 0xC0..0xFF (А..я).
 constexpr const char* kLetters[64] = {
-    "A", "B", "W", "G", "D", "E", "ZH", "Z", "I", "J", "K", "L", "M", "N", "O", "P",
-    "R", "S", "T", "U", "F", "H", "C", "CH", "SH", "SHCH", "'", "Y", "6", "E", "JU", "JA",
-    "a", "b", "w", "g", "d", "e", "zh", "z", "i", "j", "k", "l", "m", "n", "o", "p",
-    "r", "s", "t", "u", "f", "h", "c", "ch", "sh", "shch", "'", "y", "6", "e", "ju", "ja",
+    "A", "B", "W", "G", "D", "E", "ZH", "Z",  "I",  "J",    "K", "L", "M", "N", "O",  "P",
+    "R", "S", "T", "U", "F", "H", "C",  "CH", "SH", "SHCH", "'", "Y", "6", "E", "JU", "JA",
+    "a", "b", "w", "g", "d", "e", "zh", "z",  "i",  "j",    "k", "l", "m", "n", "o",  "p",
+    "r", "s", "t", "u", "f", "h", "c",  "ch", "sh", "shch", "'", "y", "6", "e", "ju", "ja",
 };
 
 // Every write is flushed at once, so progress marks appear as they are made.

@@ -23,8 +23,7 @@ template <class... Args>
 std::string Format(const std::string& fmt, Args... args) {
   // Only what printf can take: a std::string here would be undefined
   // behaviour, a long double would print garbage for %f.
-  static_assert(((std::is_arithmetic_v<Args> || std::is_enum_v<Args> || std::is_pointer_v<Args>) &&
-                 ...),
+  static_assert(((std::is_arithmetic_v<Args> || std::is_enum_v<Args> || std::is_pointer_v<Args>)&&...),
                 "Format takes numbers and const char*; pass texts with .c_str()");
   static_assert((!std::is_same_v<Args, long double> && ...),
                 "Format prints double; cast long double values first");

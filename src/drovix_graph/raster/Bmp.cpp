@@ -64,7 +64,8 @@ bool WriteBmp(const std::string& fileName, int32_t width, int32_t height, int32_
 
 void WriteOrRaise(const std::string& fileName, int32_t width, int32_t height, int32_t bytesPerPixel,
                   const TBmpRowFiller& fill) {
-  const std::string what = Format(Ru("Упала процедура записи BMP файла \"%s\""), MessageName(fileName).c_str());
+  const std::string what =
+      Format(Ru("Упала процедура записи BMP файла \"%s\""), MessageName(fileName).c_str());
   int error = 0;
   bool ok = false;
   try {

@@ -25,7 +25,8 @@ inline int32_t ResampleReference(long double ty, long double tx, int32_t v00, in
 
 // The same in double from the fractions rounded to double; false when the
 // result could lie on the other side of a half.
-inline bool ResampleFast(double ty, double tx, int32_t v00, int32_t v01, int32_t v10, int32_t v11, int32_t& out) {
+inline bool ResampleFast(double ty, double tx, int32_t v00, int32_t v01, int32_t v10, int32_t v11,
+                         int32_t& out) {
   const double a = (1 - ty) * (1 - tx), b = (1 - ty) * tx;
   const double c = ty * (1 - tx), d = ty * tx;
   const double wa = a * a, wb = b * b, wc = c * c, wd = d * d;
@@ -34,7 +35,8 @@ inline bool ResampleFast(double ty, double tx, int32_t v00, int32_t v01, int32_t
   // The weights are off by a few units of 2^-53 relative (the fractions
   // included), which moves the mean by that much of the largest value.
   const auto magnitude = [](int32_t x) { return x < 0 ? -static_cast<int64_t>(x) : static_cast<int64_t>(x); };
-  const int64_t largest = std::max(std::max(magnitude(v00), magnitude(v01)), std::max(magnitude(v10), magnitude(v11)));
+  const int64_t largest =
+      std::max(std::max(magnitude(v00), magnitude(v01)), std::max(magnitude(v10), magnitude(v11)));
   return StableRound(v, static_cast<double>(largest + 1) * kFastPathSlack, out);
 }
 

@@ -52,8 +52,8 @@ inline bool SmoothSampleFast(float fr, float fc, int32_t a, int32_t b, int32_t c
 // reference does.
 inline bool SmoothSampleQuick(float fr, float fc, int32_t a, int32_t b, int32_t c, int32_t d, int32_t& out) {
   constexpr int32_t kRange = 4096;
-  if (static_cast<uint32_t>(a) > kRange || static_cast<uint32_t>(b) > kRange || static_cast<uint32_t>(c) > kRange ||
-      static_cast<uint32_t>(d) > kRange)
+  if (static_cast<uint32_t>(a) > kRange || static_cast<uint32_t>(b) > kRange ||
+      static_cast<uint32_t>(c) > kRange || static_cast<uint32_t>(d) > kRange)
     return false;
   const float v = QuickSmoothMean(QuickSmoothWeights(fr, fc), a, b, c, d);
   constexpr float kShift = 0x1.8p23f;  // adding it rounds to a whole number, halves to even

@@ -70,7 +70,8 @@ void ComputeContourPlane(TDrovixMangaScan& scan, const std::array<const TDrovixG
           const int32_t* centre = plane->RowPtr(y);
           const int32_t* other = plane->RowPtr(yy);
           if (to > from)
-            RaiseRow(transparency + from + o.l, other + from + o.l, centre + from, largest.data() + from, to - from);
+            RaiseRow(transparency + from + o.l, other + from + o.l, centre + from, largest.data() + from,
+                     to - from);
         }
       }
       int32_t* out = scan.Contours->RowPtr(y);

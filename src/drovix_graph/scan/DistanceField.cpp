@@ -23,7 +23,9 @@ constexpr int32_t kRegionLimit = 100;
 constexpr int32_t kRowsBetweenStops = 256;
 
 // round(100 * sqrt(d2)), in extended precision as everywhere in the field.
-inline int32_t HundredthsOf(int64_t d2) { return RoundUnchecked(100 * std::sqrt(static_cast<long double>(d2))); }
+inline int32_t HundredthsOf(int64_t d2) {
+  return RoundUnchecked(100 * std::sqrt(static_cast<long double>(d2)));
+}
 
 // round(100 * sqrt(d2)) for every d2 up to a bound, from a table when the
 // bound is small enough to make one worth it.
@@ -153,12 +155,14 @@ void OfferFromRegion(TDrovixMangaScan& scan, int32_t r) {
       const int32_t own = mask.RowPtr(y)[x];
       if (own >= 0) continue;
       // 100 |dy| and 100 |dx| are at most the offset's R.
-      const int32_t near = static_cast<int32_t>(std::min<int64_t>(reach, (100 - static_cast<int64_t>(own)) / 100));
+      const int32_t near =
+          static_cast<int32_t>(std::min<int64_t>(reach, (100 - static_cast<int64_t>(own)) / 100));
       for (int32_t qy = std::max(0, y - near); qy <= std::min(h - 1, y + near); ++qy) {
         int32_t* q = mask.RowPtr(qy);
         for (int32_t qx = std::max(0, x - near); qx <= std::min(w - 1, x + near); ++qx) {
           if (q[qx] < kRegionLimit) continue;
-          const int64_t d2 = static_cast<int64_t>(qy - y) * (qy - y) + static_cast<int64_t>(qx - x) * (qx - x);
+          const int64_t d2 =
+              static_cast<int64_t>(qy - y) * (qy - y) + static_cast<int64_t>(qx - x) * (qx - x);
           const int32_t offer = own + HundredthsOf(d2);
           if (offer >= kRegionLimit) continue;
           q[qx] = offer;
@@ -205,8 +209,9 @@ void OfferFromRegion(TDrovixMangaScan& scan, int32_t r) {
     }
   }
 
-  const THundredths hundredths(std::min(2 * static_cast<int64_t>(reach) * reach,
-                                        static_cast<int64_t>(h - 1) * (h - 1) + static_cast<int64_t>(w - 1) * (w - 1)));
+  const THundredths hundredths(
+      std::min(2 * static_cast<int64_t>(reach) * reach,
+               static_cast<int64_t>(h - 1) * (h - 1) + static_cast<int64_t>(w - 1) * (w - 1)));
   const int32_t none = reach + 1;
   std::vector<int32_t> column;
   std::vector<int64_t> nearest(static_cast<size_t>(w));
@@ -239,7 +244,8 @@ void OfferFromRegion(TDrovixMangaScan& scan, int32_t r) {
     }
     for (int32_t y = y0; y <= y1; ++y) {
       if ((y - y0) % kRowsBetweenStops == kRowsBetweenStops - 1) CheckForStop();
-      WindowedRowMinimum(&column[static_cast<size_t>(y - y0) * cw], cw, reach, none, nearest.data(), envelope);
+      WindowedRowMinimum(&column[static_cast<size_t>(y - y0) * cw], cw, reach, none, nearest.data(),
+                         envelope);
       int32_t* row = mask.RowPtr(y) + x0;
       for (int32_t x = 0; x < cw; ++x) {
         // Region pixels and pixels taken are never lowered.
@@ -350,7 +356,8 @@ void ComputeInnerDistances(TDrovixMangaScan& scan) {
         b.x0 = std::min(b.x0, x);
         b.x1 = std::max(b.x1, x);
       }
-    const THundredths hundredths(static_cast<int64_t>(bh - 1) * (bh - 1) + static_cast<int64_t>(bw - 1) * (bw - 1));
+    const THundredths hundredths(static_cast<int64_t>(bh - 1) * (bh - 1) +
+                                 static_cast<int64_t>(bw - 1) * (bw - 1));
     const int32_t none = bh + 1;
     std::vector<int32_t> column(static_cast<size_t>(bh) * bw);
     std::vector<int64_t> nearest(static_cast<size_t>(bw));
@@ -369,7 +376,8 @@ void ComputeInnerDistances(TDrovixMangaScan& scan) {
         }
       }
       for (int32_t y = bh - 2; y >= 0; --y)
-        for (int32_t x = 0; x < bw; ++x) column[at(y, x)] = std::min(column[at(y, x)], column[at(y + 1, x)] + 1);
+        for (int32_t x = 0; x < bw; ++x)
+          column[at(y, x)] = std::min(column[at(y, x)], column[at(y + 1, x)] + 1);
       for (int32_t y = 0; y < bh; ++y) {
         if (y % kRowsBetweenStops == kRowsBetweenStops - 1) CheckForStop();
         // A window as wide as the box: every column counts.

@@ -49,7 +49,8 @@ bool ParseListNumber(const std::string& field, T& value) {
   if (!text.empty() && text.front() == '+') return false;
   if constexpr (std::is_integral_v<T>) {
     int64_t v = 0;
-    if (!ReadDecimalInteger(text, v) || v < std::numeric_limits<T>::min() || v > std::numeric_limits<T>::max())
+    if (!ReadDecimalInteger(text, v) || v < std::numeric_limits<T>::min() ||
+        v > std::numeric_limits<T>::max())
       return false;
     value = static_cast<T>(v);
     return true;

@@ -40,7 +40,8 @@ std::string LimitText(int32_t limit) {
                                      int32_t width, int32_t height) {
   Raise(Format(Ru("Заданные ограничения снизу по ширине (%d) и высоте (%d)\n\r конфликтуют с ограничениями "
                   "сверху по ширине(%s) и высоте(%s)\n\r - картинка получилась бы размером %d x %d."),
-               minWidth, minHeight, LimitText(maxWidth).c_str(), LimitText(maxHeight).c_str(), width, height));
+               minWidth, minHeight, LimitText(maxWidth).c_str(), LimitText(maxHeight).c_str(), width,
+               height));
 }
 
 // Largest area of a page while it is built: its planes then take about
@@ -131,12 +132,16 @@ class TDeformMap {
     const long double v = i / d;
     leftY_ = tl.y + i * (static_cast<long double>(bl.y) - tl.y) / d;
     leftX_ = tl.x + i * (static_cast<long double>(bl.x) - tl.x) / d;
-    leftSpanY_ = (1 - v) * (static_cast<long double>(tm.y) - tl.y) + v * (static_cast<long double>(bm.y) - bl.y);
-    leftSpanX_ = (1 - v) * (static_cast<long double>(tm.x) - tl.x) + v * (static_cast<long double>(bm.x) - bl.x);
+    leftSpanY_ =
+        (1 - v) * (static_cast<long double>(tm.y) - tl.y) + v * (static_cast<long double>(bm.y) - bl.y);
+    leftSpanX_ =
+        (1 - v) * (static_cast<long double>(tm.x) - tl.x) + v * (static_cast<long double>(bm.x) - bl.x);
     rightY_ = tm.y + i * (static_cast<long double>(bm.y) - tm.y) / d;
     rightX_ = tm.x + i * (static_cast<long double>(bm.x) - tm.x) / d;
-    rightSpanY_ = (1 - v) * (static_cast<long double>(tr.y) - tm.y) + v * (static_cast<long double>(br.y) - bm.y);
-    rightSpanX_ = (1 - v) * (static_cast<long double>(tr.x) - tm.x) + v * (static_cast<long double>(br.x) - bm.x);
+    rightSpanY_ =
+        (1 - v) * (static_cast<long double>(tr.y) - tm.y) + v * (static_cast<long double>(br.y) - bm.y);
+    rightSpanX_ =
+        (1 - v) * (static_cast<long double>(tr.x) - tm.x) + v * (static_cast<long double>(br.x) - bm.x);
     for (int32_t k = 0; k < 8; ++k) fast_[k] = static_cast<double>(*exact_[k]);
   }
 
@@ -224,7 +229,8 @@ void DeformScan(TDrovixMangaScan& scan, std::initializer_list<TDrovixGraph*> pla
 
 }  // namespace
 
-float TDrovixMangaScan::ComputeScale(int32_t minWidth, int32_t minHeight, int32_t maxWidth, int32_t maxHeight) {
+float TDrovixMangaScan::ComputeScale(int32_t minWidth, int32_t minHeight, int32_t maxWidth,
+                                     int32_t maxHeight) {
   const int32_t w = TargetWidth, h = TargetHeight;
   float s = 1.0f;
   if (w < 1 || h < 1) return s;  // nothing to scale
@@ -232,7 +238,7 @@ float TDrovixMangaScan::ComputeScale(int32_t minWidth, int32_t minHeight, int32_
   const auto scaledH = [&] { return RoundHalfEvenToInt(static_cast<long double>(h) * s); };
   if (h < minHeight || w < minWidth) {
     if (h < minHeight) s = static_cast<float>(static_cast<long double>(minHeight) / h);
-    if (w < minWidth && static_cast<long double>(minWidth) / w > s)
+    if (w<minWidth&& static_cast<long double>(minWidth) / w> s)
       s = static_cast<float>(static_cast<long double>(minWidth) / w);
     if (scaledW() > maxWidth || scaledH() > maxHeight)
       RaiseLimitConflict(minWidth, minHeight, maxWidth, maxHeight, scaledW(), scaledH());

@@ -28,9 +28,9 @@ std::unique_ptr<TBalon> TDrovixMangaScan::NewBalloon(const std::string& text, bo
   return balloon;
 }
 
-void TDrovixMangaScan::TypesetBalloon(const std::string& text, TArrayofFont& fonts, const std::string& smearList,
-                                      const TTypesetSettings& settings, const std::string& textStyle,
-                                      int32_t background, bool hardcore) {
+void TDrovixMangaScan::TypesetBalloon(const std::string& text, TArrayofFont& fonts,
+                                      const std::string& smearList, const TTypesetSettings& settings,
+                                      const std::string& textStyle, int32_t background, bool hardcore) {
   const std::unique_ptr<TBalon> balloon = NewBalloon(text, hardcore);
 
   bool failed = false;

@@ -1,14 +1,13 @@
 #include "drovix_graph/typeset/Hyphenation.h"
 
-
 #include "driver/console/Cp1251.h"
 
 namespace drovix {
 namespace {
 
-constexpr unsigned char kYo = 168;        // Ё
-constexpr unsigned char kSmallYo = 184;   // ё
-constexpr unsigned char kEf = 212;        // Ф, the inline picture tag
+constexpr unsigned char kYo = 168;       // Ё
+constexpr unsigned char kSmallYo = 184;  // ё
+constexpr unsigned char kEf = 212;       // Ф, the inline picture tag
 
 }  // namespace
 
@@ -25,8 +24,9 @@ std::string HyphenateWord(const std::string& word) {
   std::string out;
   out.reserve(n + n / 2);
   for (size_t p = 1; p <= n; ++p) {
-    const bool breakHere = p >= 4 && IsRussianLetter(at(p)) && p + 1 <= n && IsRussianVowel(at(p + 1)) &&
-                           (IsRussianVowel(at(p - 1)) || (IsRussianLetter(at(p - 1)) && IsRussianVowel(at(p - 2))));
+    const bool breakHere =
+        p >= 4 && IsRussianLetter(at(p)) && p + 1 <= n && IsRussianVowel(at(p + 1)) &&
+        (IsRussianVowel(at(p - 1)) || (IsRussianLetter(at(p - 1)) && IsRussianVowel(at(p - 2))));
     if (breakHere) out += "%-";
     out.push_back(word[p - 1]);
   }

@@ -96,7 +96,8 @@ int32_t FilledSlots(const TArrayofFont& fonts) {
 
 std::string EmptySlotMessage(int32_t slot, const std::string& tag, const TArrayofFont& fonts) {
   const int32_t filled = FilledSlots(fonts);
-  if (filled == 0) return Format(Ru("Шрифт №%d не задан: команда \"ШРИФТ()\" не задала ни одного шрифта."), slot);
+  if (filled == 0)
+    return Format(Ru("Шрифт №%d не задан: команда \"ШРИФТ()\" не задала ни одного шрифта."), slot);
   return Format(Ru("Тег \"%s\" выбирает шрифт №%d, а команда \"ШРИФТ()\" задала шрифты только с номерами "
                    "от 0 до %d."),
                 tag.c_str(), slot, filled - 1);

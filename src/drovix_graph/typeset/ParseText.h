@@ -35,9 +35,8 @@ std::string RewriteDashes(const std::string& text);
 // cannot be loaded, and, naming balloonNumber, for a text longer than
 // kMaxBalloonTextLength (before anything is set) or whose words and pictures
 // would take more than kMaxBalloonTextPixels.
-std::unique_ptr<TPhrases> ParseText(const std::string& text, TArrayofFont& fonts,
-                                    int32_t minHyphenLength, bool vertical, int32_t fontSize,
-                                    int32_t balloonNumber = 0);
+std::unique_ptr<TPhrases> ParseText(const std::string& text, TArrayofFont& fonts, int32_t minHyphenLength,
+                                    bool vertical, int32_t fontSize, int32_t balloonNumber = 0);
 
 // For the script's check pass: the message refusing the first tag of a
 // normalised balloon text that selects a font slot without a font ("%0"..

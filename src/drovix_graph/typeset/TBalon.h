@@ -185,7 +185,8 @@ inline int32_t TBalon::LineWidth(int32_t y, int32_t h) const {
   h = std::max(h, 1);
   const size_t level = RangeLevel(h);
   const std::vector<int32_t>& to = smallestTo_[level];
-  const int32_t end = std::min(to[static_cast<size_t>(y)], to[static_cast<size_t>(y + h) - (size_t{1} << level)]);
+  const int32_t end =
+      std::min(to[static_cast<size_t>(y)], to[static_cast<size_t>(y + h) - (size_t{1} << level)]);
   return end - start - 1;
 }
 

@@ -65,7 +65,8 @@ void TBalon::Fit(const TTypesetSettings& settings, float initialScale) {
   ChosenScale = 0;
   if (!Phrases || Phrases->Count() == 0) return;
   if (!HasInterior()) {
-    Raise(Format(Ru("Балон №%d пустой: в его разметке нет ни одной точки, куда можно вписать текст."), Number));
+    Raise(
+        Format(Ru("Балон №%d пустой: в его разметке нет ни одной точки, куда можно вписать текст."), Number));
   }
   const int32_t maxCompression = Clamp(settings.MaxCompression, 0, TLoathingArray::Compressions - 1);
   // A minimum size of at least 1 is what ends the shrinking for certain.
@@ -107,8 +108,7 @@ void TBalon::Fit(const TTypesetSettings& settings, float initialScale) {
     // far from fitting has letters of no finite size: the minimum size ends
     // the shrinking of every other text long before.
     const float smaller = static_cast<float>(s / 1.17L);
-    if (!(smaller < s))
-      Raise(Format(Ru("Текст балона №%d не влез в балон ни в каком масштабе."), Number));
+    if (!(smaller < s)) Raise(Format(Ru("Текст балона №%d не влез в балон ни в каком масштабе."), Number));
     s = smaller;
     ConsoleWriteRaw(".");
   }

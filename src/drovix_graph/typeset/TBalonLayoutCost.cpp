@@ -59,8 +59,8 @@ void TBalon::RaiseMinSize(int32_t phraseIndex, int32_t minSize, float scale) con
 // so that it inlines into LayoutCost.
 class TBalon::TLineLayout {
  public:
-  TLineLayout(const TBalon& balloon, const TMeasure* measures, int32_t startLine, const TTypesetSettings& settings,
-              int32_t k)
+  TLineLayout(const TBalon& balloon, const TMeasure* measures, int32_t startLine,
+              const TTypesetSettings& settings, int32_t k)
       : balloon_(balloon),
         phrases_(*balloon.Phrases),
         m_(measures),
@@ -129,7 +129,8 @@ class TBalon::TLineLayout {
     if (lastLine == firstLine) return;
     // Twice the distance between the middles of the text block and the balloon.
     const int64_t offCentre = std::llabs(int64_t{startLine} + y_ - firstLine - lastLine);
-    penalty_ += RoundMeasure(static_cast<long double>(offCentre) * 60000 * deviationLoathing / (lastLine - firstLine));
+    penalty_ += RoundMeasure(static_cast<long double>(offCentre) * 60000 * deviationLoathing /
+                             (lastLine - firstLine));
   }
 
   int32_t Penalty() const { return static_cast<int32_t>(std::min<int64_t>(penalty_, NoFit - 1)); }
@@ -177,9 +178,15 @@ class TBalon::TLineLayout {
     for (int32_t j = first; j <= last; ++j) {
       TPhrase& p = phrases_.Items(j);
       switch (p.VAlign) {
-        case 0: p.Y = y_ + lineH_ - m_[j].thickness; break;
-        case 1: p.Y = y_; break;
-        default: p.Y = y_ + (lineH_ - m_[j].thickness) / 2; break;
+        case 0:
+          p.Y = y_ + lineH_ - m_[j].thickness;
+          break;
+        case 1:
+          p.Y = y_;
+          break;
+        default:
+          p.Y = y_ + (lineH_ - m_[j].thickness) / 2;
+          break;
       }
     }
   }

@@ -42,9 +42,28 @@ TFont::~TFont() = default;
 
 bool TFont::InNoKernSet(uint8_t c) {
   switch (c) {
-    case 32: case 34: case 39: case 42: case 45: case 61: case 95: case 126: case 127:
-    case 136: case 139: case 149: case 150: case 151: case 152: case 155: case 160:
-    case 171: case 173: case 174: case 176: case 187:
+    case 32:
+    case 34:
+    case 39:
+    case 42:
+    case 45:
+    case 61:
+    case 95:
+    case 126:
+    case 127:
+    case 136:
+    case 139:
+    case 149:
+    case 150:
+    case 151:
+    case 152:
+    case 155:
+    case 160:
+    case 171:
+    case 173:
+    case 174:
+    case 176:
+    case 187:
       return true;
     default:
       return false;

@@ -2,7 +2,8 @@
 
 namespace drovix {
 
-THardcoreBAlon::THardcoreBAlon(const TDrovixGraph& mask, int32_t maxX, int32_t maxY, int32_t minX, int32_t minY)
+THardcoreBAlon::THardcoreBAlon(const TDrovixGraph& mask, int32_t maxX, int32_t maxY, int32_t minX,
+                               int32_t minY)
     : TVertBalon(mask, maxX, maxY, minX, minY) {
   hardcore_ = true;
 }

@@ -109,7 +109,9 @@ template int32_t TPhrase::WordLength<true>(const TWord&) const;
 template int32_t TPhrase::WordThickness<false>(const TWord&) const;
 template int32_t TPhrase::WordThickness<true>(const TWord&) const;
 
-bool TPhrase::CheckMinSize(int32_t minSize, float scale) const { return CheckMinSizeOf<false>(minSize, scale); }
+bool TPhrase::CheckMinSize(int32_t minSize, float scale) const {
+  return CheckMinSizeOf<false>(minSize, scale);
+}
 int32_t TPhrase::Length(bool withHyphen) const { return LengthOf<false>(withHyphen); }
 int32_t TPhrase::Thickness() const { return ThicknessOf<false>(); }
 int32_t TPhrase::LineStep() const { return LineStepOf<false>(); }
@@ -142,9 +144,15 @@ void TPhrase::PasteWords(TWord& out) const {
     const int32_t thickness = std::max(1, WordThickness<Vertical>(w));
     int32_t across;
     switch (w.VAlign) {
-      case 0: across = room - thickness; break;
-      case 1: across = 0; break;
-      default: across = (room - thickness) / 2; break;
+      case 0:
+        across = room - thickness;
+        break;
+      case 1:
+        across = 0;
+        break;
+      default:
+        across = (room - thickness) / 2;
+        break;
     }
     if (!w.IsHyphen || EndsLine) {
       const std::unique_ptr<TDrovixGraph> scaled = w.Clone();

@@ -6,7 +6,9 @@
 
 namespace drovix {
 
-bool TVertPhrase::CheckMinSize(int32_t minSize, float scale) const { return CheckMinSizeOf<true>(minSize, scale); }
+bool TVertPhrase::CheckMinSize(int32_t minSize, float scale) const {
+  return CheckMinSizeOf<true>(minSize, scale);
+}
 int32_t TVertPhrase::Length(bool withHyphen) const { return LengthOf<true>(withHyphen); }
 int32_t TVertPhrase::Thickness() const { return ThicknessOf<true>(); }
 // Columns step by their own scaled width, so that the line spacing widens

@@ -29,8 +29,8 @@ namespace {
 
 // A name in the output folder that no page uses: ".<page>.<pid>.part".
 std::string TemporaryBase(const std::string& outBase) {
-  return ExtractFilePath(outBase) + "." + ExtractFileNamePart(outBase) + "." +
-         std::to_string(::getpid()) + ".part";
+  return ExtractFilePath(outBase) + "." + ExtractFileNamePart(outBase) + "." + std::to_string(::getpid()) +
+         ".part";
 }
 
 // Moves the finished temporary file over the output file. Raises with a
@@ -48,8 +48,8 @@ void Publish(const std::string& temporary, const std::string& target) {
 // A page that cannot be saved is reported under its own file name, not the
 // temporary one it is written as, with the cause.
 [[noreturn]] void RaiseSaveFailure(const char* format, const std::string& target, const EWriteFailure& e) {
-  throw EWriteFailure(Format(Ru("Упала процедура записи %s файла \"%s\""), format, MessageName(target).c_str()),
-                      e.Cause());
+  throw EWriteFailure(
+      Format(Ru("Упала процедура записи %s файла \"%s\""), format, MessageName(target).c_str()), e.Cause());
 }
 
 void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
@@ -98,8 +98,8 @@ void Build(TDrovixManga& manga, TDrovixMangaPage& page, TBuildRecord& record) {
       scan.FindNextBalloon();
       ConsoleWriteRaw("..");
       const TBalonEntry& b = page.Balons[i];
-      scan.TypesetBalloon(b.Text, manga.Fonts, b.Smear, TypesetSettingsFor(page, b), b.Pars,
-                          b.Background, manga.HardcoreMania);
+      scan.TypesetBalloon(b.Text, manga.Fonts, b.Smear, TypesetSettingsFor(page, b), b.Pars, b.Background,
+                          manga.HardcoreMania);
     }
 
     CheckForStop();

@@ -60,8 +60,8 @@ std::string TPageRecord::Summary() const {
   const TDrovixMangaPage& page = page_;
   std::string s = InputAge();
   s += Format("%s%d%d%d%d%d%d%d%d%d", page.NamePrefix.c_str(), page.CleaningPower, page.PaletteDepth,
-              page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight, page.ScaleBefore,
-              page.ColorScans, page.KillPatterns);
+              page.MinWidth, page.MinHeight, page.MaxWidth, page.MaxHeight, page.ScaleBefore, page.ColorScans,
+              page.KillPatterns);
   s += RemoveChars(Concatenated(page.Sounds), "\r\n");
   const std::string smear = Concatenated(page.Balons, &TBalonEntry::Smear);
   s += smear;
@@ -71,8 +71,7 @@ std::string TPageRecord::Summary() const {
   s += Concatenated(page.Balons, &TBalonEntry::Pars);
   s += Format("%d%d%d%d%f%f%f%f", page.MinHyphenWordLength, page.FontSize, page.MinFontSize,
               page.MaxFontCompression, static_cast<double>(page.CompressionLoathing),
-              static_cast<double>(page.ShortLinesLoathing),
-              static_cast<double>(page.TransitionsLoathing),
+              static_cast<double>(page.ShortLinesLoathing), static_cast<double>(page.TransitionsLoathing),
               static_cast<double>(page.DeviationsLoathing));
   bool hardcore = manga_.HardcoreMania;
   for (const TBalonEntry& b : page.Balons)
@@ -98,9 +97,8 @@ TPageRecord::TState TPageRecord::State(const TBuildRecord& record) const {
   state.Fresh = record.ReadString(section, "Output file age", std::string()) == OutputAge() &&
                 record.ReadString(section, "Summary", std::string()) == Summary() &&
                 record.ReadInteger(section, "Quality", -1) >= manga_.Quality;
-  state.CleaningChanged =
-      manga_.Quality != -1 &&
-      record.ReadString(section, "SmartSmear summary", std::string()) != CleaningSummary();
+  state.CleaningChanged = manga_.Quality != -1 && record.ReadString(section, "SmartSmear summary",
+                                                                    std::string()) != CleaningSummary();
   return state;
 }
 

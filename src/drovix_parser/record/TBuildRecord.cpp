@@ -143,8 +143,7 @@ int32_t TBuildRecord::ReadInteger(const std::string& section, const std::string&
   return static_cast<int32_t>(v);
 }
 
-void TBuildRecord::WriteString(const std::string& section, const std::string& key,
-                               const std::string& value) {
+void TBuildRecord::WriteString(const std::string& section, const std::string& key, const std::string& value) {
   Section& s = GetSection(section);
   const auto [it, added] = s.keys.emplace(key, s.entries.size());
   if (added)
@@ -153,8 +152,7 @@ void TBuildRecord::WriteString(const std::string& section, const std::string& ke
     s.entries[it->second].value = value;
 }
 
-void TBuildRecord::WriteInteger(const std::string& section, const std::string& key,
-                                int32_t value) {
+void TBuildRecord::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
   WriteString(section, key, std::to_string(value));
 }
 

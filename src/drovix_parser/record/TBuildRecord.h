@@ -35,8 +35,7 @@ class TBuildRecord {
                          const std::string& defaultValue) const;
   // The stored value read as a decimal integer (blanks around it allowed),
   // or defaultValue when missing or not an integer in 32-bit range.
-  int32_t ReadInteger(const std::string& section, const std::string& key,
-                      int32_t defaultValue) const;
+  int32_t ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const;
   // Adds the section and the key when missing.
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int32_t value);

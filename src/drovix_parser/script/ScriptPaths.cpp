@@ -66,11 +66,11 @@ bool FolderExists(const std::string& path) {
 }
 
 bool SameFolder(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
+  struct stat sa {
+  }, sb{};
   if (::stat(FileSystemName(a).c_str(), &sa) != 0 || ::stat(FileSystemName(b).c_str(), &sb) != 0)
     return false;
-  return S_ISDIR(sa.st_mode) && S_ISDIR(sb.st_mode) && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
+  return S_ISDIR(sa.st_mode) && S_ISDIR(sb.st_mode) && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace drovix

@@ -22,21 +22,22 @@ namespace {
 
 // The message for a script folder that is also the output folder.
 std::string SameFoldersMessage() {
-  return Ru("Вы чё, народ?!.. Имя выходной папки совпадает с именем входной!..\n\rТак же все "
-            "исходники сканов затрутся нафиг!..");
+  return Ru(
+      "Вы чё, народ?!.. Имя выходной папки совпадает с именем входной!..\n\rТак же все "
+      "исходники сканов затрутся нафиг!..");
 }
 
 }  // namespace
 
 TDrovixManga::TDrovixManga(const std::string& fileName, const TBuildOptions& options) {
-  if (fileName.empty())
-    Raise(Ru("В командной строке должно быть указано имя *.manga файла  для обработки!"));
+  if (fileName.empty()) Raise(Ru("В командной строке должно быть указано имя *.manga файла  для обработки!"));
   ScriptFileName = fileName;
   IsScriptHead = true;
   ParallelPages = options.ParallelPages;
   if (ParallelPages < 0)
-    Raise(Ru("Ключ -j не понят: после -j пишется число страниц, собираемых одновременно,\n\r"
-             "от 1 и больше (например, -j4), или ничего (по числу ядер процессора)."));
+    Raise(
+        Ru("Ключ -j не понят: после -j пишется число страниц, собираемых одновременно,\n\r"
+           "от 1 и больше (например, -j4), или ничего (по числу ядер процессора)."));
   if (options.Draft) {
     SmearPower = 0;
     Quality = -1;
@@ -88,8 +89,7 @@ void TDrovixManga::ReadOutputFolder() {
   OutputFolder = folder + "/";
   // Besides the spelling, the folders themselves are compared: "out/.." or a
   // link to the script folder would otherwise overwrite the scans.
-  if (UpperCaseCyr(ScriptFolder) == UpperCaseCyr(OutputFolder) ||
-      SameFolder(ScriptFolder, OutputFolder))
+  if (UpperCaseCyr(ScriptFolder) == UpperCaseCyr(OutputFolder) || SameFolder(ScriptFolder, OutputFolder))
     RaiseError(SameFoldersMessage());
   if (ScriptFolder.find_first_of("()") != std::string::npos)
     RaiseError(Ru("Извиняйте, но путь к папке, в которой лежит манга, не должен содержать "
@@ -139,8 +139,7 @@ void TDrovixManga::CheckPass() {
           RaiseError(Format(Ru("Страница \"%s\" попадёт в тот же файл \"%s\", что и страница из "
                                "строки %d!\n\rОни затирали бы друг друга и собирались бы заново при "
                                "каждом запуске."),
-                            MessageName(pageName).c_str(), MessageName(output).c_str(),
-                            seen->second.line));
+                            MessageName(pageName).c_str(), MessageName(output).c_str(), seen->second.line));
       }
       std::unique_ptr<TStringListWithIDs> block = ReadParameterBlock();
       auto page = std::make_unique<TDrovixMangaPage>(*this, ScriptFolder, pageName, std::move(block));
@@ -164,12 +163,13 @@ void TDrovixManga::CheckPass() {
       break;
     }
     if (command == CBALON)
-      RaiseError(Ru("Балоны между страницами не допускаются.\n\r (проверь, не затесалась ли где "
-                    "лишняя закрывающая скобка.)"));
+      RaiseError(
+          Ru("Балоны между страницами не допускаются.\n\r (проверь, не затесалась ли где "
+             "лишняя закрывающая скобка.)"));
 
     const std::unique_ptr<TStringListWithIDs> block = ReadParameterBlock();
-    if (pageCount > 0 && (command == CFONT || command == CDISABLEPNG ||
-                          command == CHARDCOREMANIA || command == CDRAFT || command == CRELIZ))
+    if (pageCount > 0 && (command == CFONT || command == CDISABLEPNG || command == CHARDCOREMANIA ||
+                          command == CDRAFT || command == CRELIZ))
       RaiseError(Ru("Команда \"") + CommandKeyword(command) +
                  Ru("()\" должна идти ДО начала описания страниц."));
     if (command == CDISABLEPNG)

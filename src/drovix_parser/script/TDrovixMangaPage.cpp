@@ -17,8 +17,7 @@
 namespace drovix {
 
 TDrovixMangaPage::TDrovixMangaPage(TScriptHead& script, const std::string& scriptFolder,
-                                   const std::string& pageName,
-                                   std::unique_ptr<TStringListWithIDs> block)
+                                   const std::string& pageName, std::unique_ptr<TStringListWithIDs> block)
     : Manga(script) {
   if (block) {
     for (int32_t i = 0; i < block->Count(); ++i) Add(block->Strings(i), block->GetID(i));
@@ -47,9 +46,8 @@ void TDrovixMangaPage::Parse() {
     throw EDrovixError(
         Format(Ru("Крах при парсинге страницы \"%s\":\n\r%s"), MessageName(name).c_str(), e.what()));
   } catch (...) {
-    throw EDrovixError(
-        Format(Ru("Программа упала при парсинге страницы \"%s\", а почему - не говорит, падла."),
-               name.c_str()));
+    throw EDrovixError(Format(
+        Ru("Программа упала при парсинге страницы \"%s\", а почему - не говорит, падла."), name.c_str()));
   }
 }
 
@@ -101,12 +99,9 @@ std::string TDrovixMangaPage::ParseSoundOrTextLayers(const std::string& text, bo
 }
 
 std::string TDrovixMangaPage::ParseBalloonText(const std::string& text) {
-  return ParseBalloonTextWith(*this, text, Manga.ScriptFolder, Manga.TextureIds,
-                              Manga.TextureValues);
+  return ParseBalloonTextWith(*this, text, Manga.ScriptFolder, Manga.TextureIds, Manga.TextureValues);
 }
 
-std::string TDrovixMangaPage::ResolveTexture(const std::string& text) {
-  return Manga.ResolveTexture(text);
-}
+std::string TDrovixMangaPage::ResolveTexture(const std::string& text) { return Manga.ResolveTexture(text); }
 
 }  // namespace drovix

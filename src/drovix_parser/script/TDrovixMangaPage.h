@@ -21,8 +21,8 @@ class TDrovixMangaPage : public TParamsContainer {
   // Takes the lines of the page's block with their script line numbers and
   // copies the script's current page defaults. pageName already carries the
   // script's name prefix. The script must outlive the page.
-  TDrovixMangaPage(TScriptHead& script, const std::string& scriptFolder,
-                   const std::string& pageName, std::unique_ptr<TStringListWithIDs> block);
+  TDrovixMangaPage(TScriptHead& script, const std::string& scriptFolder, const std::string& pageName,
+                   std::unique_ptr<TStringListWithIDs> block);
   ~TDrovixMangaPage() override;
 
   // Created by the page driver; the colour scan is a TDrovixColorMangaScan.

@@ -17,13 +17,12 @@ constexpr int32_t kNoLimit = 2147483647;
 
 const std::array<std::string, 9>& SmearNames() {
   static const std::array<std::string, 9> names = {
-      "", Ru("ПРОСТАЯ"), Ru("ЖЁСТКАЯ"), Ru("КРУЖАВЧИКАМИ"), Ru("УЛУЧШЕННАЯ"), Ru("ХИТРАЯ"), "", "", Ru("УЗОРНАЯ")};
+      "", Ru("ПРОСТАЯ"), Ru("ЖЁСТКАЯ"), Ru("КРУЖАВЧИКАМИ"), Ru("УЛУЧШЕННАЯ"), Ru("ХИТРАЯ"), "",
+      "", Ru("УЗОРНАЯ")};
   return names;
 }
 
-std::string QuotedCommand(TCommand command) {
-  return Ru("Команда \"") + CommandKeyword(command) + "()\"";
-}
+std::string QuotedCommand(TCommand command) { return Ru("Команда \"") + CommandKeyword(command) + "()\""; }
 
 }  // namespace
 
@@ -62,8 +61,7 @@ std::string TParamsContainer::CleanValueText(const std::string& text) {
   return Trim(RemoveChars(text, "\n\r%"));
 }
 
-bool TParamsContainer::TryReadInteger(const std::string& text, int32_t lo, int32_t hi,
-                                      int32_t& value) {
+bool TParamsContainer::TryReadInteger(const std::string& text, int32_t lo, int32_t hi, int32_t& value) {
   int64_t v = 0;
   if (!ReadDecimalInteger(CleanValueText(text), v) || v < lo || v > hi) return false;
   value = static_cast<int32_t>(v);
@@ -89,8 +87,7 @@ bool TParamsContainer::TryReadColor(const std::string& text, int32_t& value) {
     value = g;
     return true;
   }
-  if (!TryReadInteger(f1, 0, 255, r) || !TryReadInteger(f2, 0, 255, g) ||
-      !TryReadInteger(f3, 0, 255, b))
+  if (!TryReadInteger(f1, 0, 255, r) || !TryReadInteger(f2, 0, 255, g) || !TryReadInteger(f3, 0, 255, b))
     return false;
   value = 16777216 + r * 65536 + g * 256 + b;
   return true;
@@ -104,21 +101,19 @@ int32_t TParamsContainer::ReadInteger(const std::string& text, int32_t lo, int32
   return v;
 }
 
-long double TParamsContainer::ReadNumber(const std::string& text, long double lo,
-                                         long double hi) const {
+long double TParamsContainer::ReadNumber(const std::string& text, long double lo, long double hi) const {
   long double v = 0;
   if (!TryReadNumber(text, lo, hi, v))
-    RaiseSyntaxError(Format(Ru("число в диапазоне от %f до %f"), static_cast<double>(lo),
-                            static_cast<double>(hi)),
-                     CleanValueText(text), "");
+    RaiseSyntaxError(
+        Format(Ru("число в диапазоне от %f до %f"), static_cast<double>(lo), static_cast<double>(hi)),
+        CleanValueText(text), "");
   return v;
 }
 
 int32_t TParamsContainer::ReadPaletteDepth(const std::string& text) const {
   int32_t v = 0;
   if (!TryReadInteger(text, 2, 8, v) || (v != 2 && v != 4 && v != 8))
-    RaiseSyntaxError(Ru("целочисленный параметр со значением 2, 4 или 8"), CleanValueText(text),
-                     "");
+    RaiseSyntaxError(Ru("целочисленный параметр со значением 2, 4 или 8"), CleanValueText(text), "");
   return v;
 }
 
@@ -150,8 +145,7 @@ void TParamsContainer::ApplyCommand(TCommand command, const TStringListWithIDs& 
   const std::string text = block.AsOneLine();
   switch (info.Value) {
     case TCommandValue::Integer:
-      this->*info.Integer =
-          ReadInteger(text, static_cast<int32_t>(info.Lo), static_cast<int32_t>(info.Hi));
+      this->*info.Integer = ReadInteger(text, static_cast<int32_t>(info.Lo), static_cast<int32_t>(info.Hi));
       break;
     case TCommandValue::Number:
       this->*info.Number = static_cast<float>(ReadNumber(text, info.Lo, info.Hi));
@@ -173,8 +167,7 @@ void TParamsContainer::CheckPlace(TCommand command) {
       RaiseError(QuotedCommand(command) + Ru(" может применяться только внутри описания страницы!"));
     return;
   }
-  if (!(place & PPAGE))
-    RaiseError(QuotedCommand(command) + Ru(" не допускается внутри описания страницы!"));
+  if (!(place & PPAGE)) RaiseError(QuotedCommand(command) + Ru(" не допускается внутри описания страницы!"));
   if ((place & PREPEAT) == PREPEAT) return;
   if (UsedCommands.count(command))
     RaiseError(QuotedCommand(command) + Ru(" уже была задана для этой страницы!"));
@@ -188,26 +181,30 @@ void TParamsContainer::CheckSizeLimits(TCommand command) const {
   int32_t given = 0, other = 0;
   switch (command) {
     case CMINWIDTH:
-      format = "Заданное значение минимальной ширины (%d) больше ранее заданного значения "
-               "максимальной ширины (%d)!";
+      format =
+          "Заданное значение минимальной ширины (%d) больше ранее заданного значения "
+          "максимальной ширины (%d)!";
       given = MinWidth;
       other = MaxWidth;
       break;
     case CMAXWIDTH:
-      format = "Заданное значение максимальной ширины (%d) больше ранее заданного значения "
-               "минимальной ширины (%d)!";
+      format =
+          "Заданное значение максимальной ширины (%d) больше ранее заданного значения "
+          "минимальной ширины (%d)!";
       given = MaxWidth;
       other = MinWidth;
       break;
     case CMINHEIGHT:
-      format = "Заданное значение минимальной высоты (%d) больше ранее заданного значения "
-               "максимальной высоты (%d)!";
+      format =
+          "Заданное значение минимальной высоты (%d) больше ранее заданного значения "
+          "максимальной высоты (%d)!";
       given = MinHeight;
       other = MaxHeight;
       break;
     case CMAXHEIGHT:
-      format = "Заданное значение максимальной высоты (%d) больше ранее заданного значения "
-               "минимальной высоты (%d)!";
+      format =
+          "Заданное значение максимальной высоты (%d) больше ранее заданного значения "
+          "минимальной высоты (%d)!";
       given = MaxHeight;
       other = MinHeight;
       break;
@@ -307,20 +304,19 @@ void TParamsContainer::ReadFontList(const std::string& text) {
     ConsoleWriteRaw(".");
   }
   if (n < 3)
-    RaiseError(Ru("У команды ШРИФТ() должно быть минимум три параметра: имена файлов для "
-                  "нормального, жирного и курсива."));
+    RaiseError(
+        Ru("У команды ШРИФТ() должно быть минимум три параметра: имена файлов для "
+           "нормального, жирного и курсива."));
 }
 
 void TParamsContainer::ReadTextureDefinition(const std::string& text) {
   const std::string id = NormalizeTextureId(ExtractField(text, 0, ","));
   const std::string value = ExtractField(text, 1, ",");
   if (id.empty() || value.empty())
-    RaiseSyntaxError(
-        Ru("Команда в формате \"ТЕКСТУРА( <идентификатор>, <имя файла | %яркость>)\""),
-        Ru("\"ТЕКСТУРА ( ") + text + ")\"", "");
+    RaiseSyntaxError(Ru("Команда в формате \"ТЕКСТУРА( <идентификатор>, <имя файла | %яркость>)\""),
+                     Ru("\"ТЕКСТУРА ( ") + text + ")\"", "");
   if (id.find('%') != std::string::npos)
-    RaiseSyntaxErrorText(
-        Ru("Символ процента в имени текстуры НЕ ДОПУСКАЕТСЯ.\n\rНи под каким соусом."));
+    RaiseSyntaxErrorText(Ru("Символ процента в имени текстуры НЕ ДОПУСКАЕТСЯ.\n\rНи под каким соусом."));
   if (value[0] == '%') ReadColor(value);
   DefineTexture(id, value);
 }

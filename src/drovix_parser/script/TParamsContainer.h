@@ -15,7 +15,6 @@
 
 namespace drovix {
 
-
 // The settings record (TPageSettings) and the page entries, changed by the
 // commands of the script head or of one page.
 class TParamsContainer : public TParserHelper, public TPageSettings {
@@ -61,8 +60,7 @@ class TParamsContainer : public TParserHelper, public TPageSettings {
   TSmear ReadSmearMethod(const std::string& text) const;
   // Quiet forms: false instead of raising; value is untouched on failure.
   static bool TryReadInteger(const std::string& text, int32_t lo, int32_t hi, int32_t& value);
-  static bool TryReadNumber(const std::string& text, long double lo, long double hi,
-                            long double& value);
+  static bool TryReadNumber(const std::string& text, long double lo, long double hi, long double& value);
   static bool TryReadColor(const std::string& text, int32_t& value);
 
  protected:

@@ -70,8 +70,7 @@ void TParserHelper::LoadScriptFile(const std::string& fileName) {
   std::ifstream in(FileSystemName(fileName), std::ios::binary);
   std::ostringstream data;
   if (in) data << in.rdbuf();
-  if (!in || in.bad())
-    Raise(Format(Ru("Не удаётся прочитать файл \"%s\"!"), fileName.c_str()));
+  if (!in || in.bad()) Raise(Format(Ru("Не удаётся прочитать файл \"%s\"!"), fileName.c_str()));
   PrepareScript(DecodeScriptBytes(data.str()), fileName);
 }
 
@@ -88,9 +87,9 @@ std::string TParserHelper::ReadName() {
   RangeLast = -1;
   emptyBlockLine_ = -1;
   if (!SkipPastLineEnd())
-    RaiseSyntaxError(Ru("команда или имя страницы"), EndOfFileText(),
-                     BracketAdvice() +
-                         Ru("\n\rПроверь, кончается ли текст закрывающей командой \"конец()\"."));
+    RaiseSyntaxError(
+        Ru("команда или имя страницы"), EndOfFileText(),
+        BracketAdvice() + Ru("\n\rПроверь, кончается ли текст закрывающей командой \"конец()\"."));
   std::string name;
   auto endsInJoint = [&name] { return !name.empty() && name.back() != '_'; };
   while (SkipPastLineEnd()) {
@@ -120,8 +119,7 @@ std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
   emptyBlockLine_ = -1;
   auto result = std::make_unique<TStringListWithIDs>();
   while (SkipPastLineEnd() && Strings(Line)[static_cast<size_t>(Column - 1)] == ' ') ++Column;
-  if (!SkipPastLineEnd())
-    RaiseSyntaxError(Ru("открывающая скобка"), EndOfFileText(), BracketAdvice());
+  if (!SkipPastLineEnd()) RaiseSyntaxError(Ru("открывающая скобка"), EndOfFileText(), BracketAdvice());
   const std::string& first = Strings(Line);
   const char c0 = first[static_cast<size_t>(Column - 1)];
   if (c0 == ';') RaiseEndOfLineComment();
@@ -174,19 +172,17 @@ std::unique_ptr<TStringListWithIDs> TParserHelper::ReadParameterBlock() {
     // line to look at, to the end of the file.
     RangeFirst = openingLine;
     RangeLast = GetID(Count() - 1);
-    RaiseSyntaxError(
-        Format(Ru("оcтатняя часть параметра команды или описания страницы,\n\r включая %d "
-                  "закрывающих скобок"),
-               depth),
-        Ru(" неожиданный, и даже какой-то обидный, конец файла"), " " + BracketAdvice());
+    RaiseSyntaxError(Format(Ru("оcтатняя часть параметра команды или описания страницы,\n\r включая %d "
+                               "закрывающих скобок"),
+                            depth),
+                     Ru(" неожиданный, и даже какой-то обидный, конец файла"), " " + BracketAdvice());
   }
   SkipPastLineEnd();
   return result;
 }
 
 std::string TParserHelper::PositionText() const {
-  if (RangeLast < 0)
-    return Format(Ru("в строке %d"), emptyBlockLine_ >= 0 ? emptyBlockLine_ : GetID(Line));
+  if (RangeLast < 0) return Format(Ru("в строке %d"), emptyBlockLine_ >= 0 ? emptyBlockLine_ : GetID(Line));
   if (RangeFirst == RangeLast) return Format(Ru("в строке %d"), RangeFirst);
   return Format(Ru("где-то в строках %d..%d"), RangeFirst, RangeLast);
 }
@@ -200,8 +196,8 @@ void TParserHelper::RaiseSyntaxError(const std::string& expected, const std::str
 }
 
 void TParserHelper::RaiseUnknownCommand(const std::string& name) const {
-  Raise(Ru("Синтаксическая ошибка ") + PositionText() + Ru(".\n\rНеизвестная команда \"") +
-        Echo(name) + "\".");
+  Raise(Ru("Синтаксическая ошибка ") + PositionText() + Ru(".\n\rНеизвестная команда \"") + Echo(name) +
+        "\".");
 }
 
 void TParserHelper::RaiseError(const std::string& text) const {

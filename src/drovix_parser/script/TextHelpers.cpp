@@ -11,22 +11,53 @@ char UpperCaseCyrChar(char ch) {
     u = c - 0x20;
   else
     switch (c) {
-      case 0xB8: u = 0xA8; break;  // ё
-      case 0x83: u = 0x81; break;  // ѓ
-      case 0x90: u = 0x80; break;  // ђ
-      case 0x9A: u = 0x8A; break;  // љ
-      case 0x9C: u = 0x8C; break;  // њ
-      case 0x9D: u = 0x8D; break;  // ќ
-      case 0x9E: u = 0x8E; break;  // ћ
-      case 0x9F: u = 0x8F; break;  // џ
-      case 0xA2: u = 0xA1; break;  // ў
-      case 0xB3: u = 0xB2; break;  // і
-      case 0xB4: u = 0xA5; break;  // ґ
-      case 0xBA: u = 0xAA; break;  // є
-      case 0xBC: u = 0xA3; break;  // ј
-      case 0xBE: u = 0xBD; break;  // ѕ
-      case 0xBF: u = 0xAF; break;  // ї
-      default: break;
+      case 0xB8:
+        u = 0xA8;
+        break;  // ё
+      case 0x83:
+        u = 0x81;
+        break;  // ѓ
+      case 0x90:
+        u = 0x80;
+        break;  // ђ
+      case 0x9A:
+        u = 0x8A;
+        break;  // љ
+      case 0x9C:
+        u = 0x8C;
+        break;  // њ
+      case 0x9D:
+        u = 0x8D;
+        break;  // ќ
+      case 0x9E:
+        u = 0x8E;
+        break;  // ћ
+      case 0x9F:
+        u = 0x8F;
+        break;  // џ
+      case 0xA2:
+        u = 0xA1;
+        break;  // ў
+      case 0xB3:
+        u = 0xB2;
+        break;  // і
+      case 0xB4:
+        u = 0xA5;
+        break;  // ґ
+      case 0xBA:
+        u = 0xAA;
+        break;  // є
+      case 0xBC:
+        u = 0xA3;
+        break;  // ј
+      case 0xBE:
+        u = 0xBD;
+        break;  // ѕ
+      case 0xBF:
+        u = 0xAF;
+        break;  // ї
+      default:
+        break;
     }
   return static_cast<char>(u);
 }

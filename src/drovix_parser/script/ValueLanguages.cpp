@@ -128,8 +128,7 @@ std::string ParseLayerList(TParamsContainer& owner, const std::string& text, int
 }
 
 std::string ParseBalloonTextWith(const TParamsContainer& owner, const std::string& text,
-                                 const std::string& scriptFolder,
-                                 const std::vector<std::string>& textureIds,
+                                 const std::string& scriptFolder, const std::vector<std::string>& textureIds,
                                  const std::vector<std::string>& textureValues) {
   static const std::string kLineBreak = Ru("%А");
   static const std::string kTags = "-/0123456789[]" + Ru("АБВЕЖКЛМНПФХЦ");

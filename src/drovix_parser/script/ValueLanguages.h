@@ -22,8 +22,7 @@ std::string ParseLayerList(TParamsContainer& owner, const std::string& text, int
 // value of the picture texture so named). Errors are raised at owner's
 // position.
 std::string ParseBalloonTextWith(const TParamsContainer& owner, const std::string& text,
-                                 const std::string& scriptFolder,
-                                 const std::vector<std::string>& textureIds,
+                                 const std::string& scriptFolder, const std::vector<std::string>& textureIds,
                                  const std::vector<std::string>& textureValues);
 
 }  // namespace drovix

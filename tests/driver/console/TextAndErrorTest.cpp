@@ -24,7 +24,9 @@ TEST(Cp1251, RussianAlphabetAndSigns) {
   EXPECT_EQ(Ru("ЇїЎўЄє"), "\xAF\xBF\xA1\xA2\xAA\xBA");
   // No code in the code page: '?'; broken UTF-8: '?' per bad byte.
   EXPECT_EQ(Ru("a☺b"), "a?b");
-  EXPECT_EQ(Ru("a\xFF" "b"), "a?b");
+  EXPECT_EQ(Ru("a\xFF"
+               "b"),
+            "a?b");
   EXPECT_EQ(Cp1251ToUtf8(Ru("Привет, №5!")), "Привет, №5!");
 }
 

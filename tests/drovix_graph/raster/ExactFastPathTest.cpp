@@ -106,11 +106,13 @@ TEST(ExactFastPath, ResampleEqualsTheReference) {
   for (int i = 0; i < 200000; ++i) {
     // Fractions as Resize makes them: j * (source / target) in extended
     // precision, less its whole part.
-    const int32_t source = 1 + static_cast<int32_t>(rng() % 4100), target = 1 + static_cast<int32_t>(rng() % 4100);
+    const int32_t source = 1 + static_cast<int32_t>(rng() % 4100),
+                  target = 1 + static_cast<int32_t>(rng() % 4100);
     const long double step = static_cast<long double>(source) / target;
     const long double fy = (rng() % 4100) * step, fx = (rng() % 4100) * step;
     const long double ty = fy - static_cast<int32_t>(fy), tx = fx - static_cast<int32_t>(fx);
-    const int32_t v00 = RandomValue(rng), v01 = RandomValue(rng), v10 = RandomValue(rng), v11 = RandomValue(rng);
+    const int32_t v00 = RandomValue(rng), v01 = RandomValue(rng), v10 = RandomValue(rng),
+                  v11 = RandomValue(rng);
     int32_t v;
     if (ResampleFast(static_cast<double>(ty), static_cast<double>(tx), v00, v01, v10, v11, v)) {
       ++fast;
@@ -155,15 +157,16 @@ TEST(ExactFastPath, DeformPositionEqualsTheReference) {
     // Coefficients as the deformation makes them from corner marks given as
     // Singles: a start on the page and a span across it.
     const int32_t side = 2 + static_cast<int32_t>(rng() % 4100);
-    const long double start = static_cast<long double>(static_cast<float>((rng() % 8200000) / 1000.0)) - 2.5L +
+    const long double start = static_cast<long double>(static_cast<float>((rng() % 8200000) / 1000.0)) -
+                              2.5L +
                               (rng() % side) * (static_cast<long double>(rng() % 40) - 20) / (side - 1);
     const long double span = static_cast<long double>(rng() % 4100000) / 1000.0L - (rng() % 2) * 30;
     const int32_t j = static_cast<int32_t>(rng() % static_cast<uint32_t>(side));
     float v;
     if (PositionFast(static_cast<double>(start), static_cast<double>(span), j, side, v)) {
       ++fast;
-      ASSERT_EQ(v, PositionReference(start, span, j, side)) << static_cast<double>(start) << " "
-                                                            << static_cast<double>(span) << " " << j;
+      ASSERT_EQ(v, PositionReference(start, span, j, side))
+          << static_cast<double>(start) << " " << static_cast<double>(span) << " " << j;
     }
   }
   EXPECT_GT(fast, 198000);
@@ -178,12 +181,14 @@ TEST(ExactFastPath, GrainBlendEqualsTheReference) {
     const int32_t v = RandomValue(rng);
     const int64_t mean = i % 3 == 0 ? RandomValue(rng) : static_cast<int64_t>(rng() % 256);
     const int32_t edge = static_cast<int32_t>(rng() % 256);
-    ASSERT_EQ(GrainBlend(v, mean, edge), GrainBlendReference(v, mean, edge)) << v << " " << mean << " " << edge;
+    ASSERT_EQ(GrainBlend(v, mean, edge), GrainBlendReference(v, mean, edge))
+        << v << " " << mean << " " << edge;
   }
   for (int32_t edge = 0; edge < 256; ++edge)
     for (int32_t v = 0; v < 256; v += 9)
       for (int32_t mean = 0; mean < 256; mean += 7)
-        ASSERT_EQ(GrainBlend(v, mean, edge), GrainBlendReference(v, mean, edge)) << v << " " << mean << " " << edge;
+        ASSERT_EQ(GrainBlend(v, mean, edge), GrainBlendReference(v, mean, edge))
+            << v << " " << mean << " " << edge;
 }
 
 TEST(ExactFastPath, ColourPageGreyEqualsTheReference) {

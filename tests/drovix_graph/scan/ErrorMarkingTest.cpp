@@ -163,10 +163,11 @@ TEST(ReportErrorTest, AFailedSaveKeepsTheMessageAndSaysWhy) {
       raised = e.what();
     }
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(raised, "message\n\r\n\r" +
-                          Format(Ru("Недоделаный скан с отмеченным местом ошибки сохранить как \"%s\" не удалось: "
-                                    "%s."),
-                                 target.c_str(), Ru(c.cause).c_str()));
+    EXPECT_EQ(raised,
+              "message\n\r\n\r" +
+                  Format(Ru("Недоделаный скан с отмеченным местом ошибки сохранить как \"%s\" не удалось: "
+                            "%s."),
+                         target.c_str(), Ru(c.cause).c_str()));
     EXPECT_FALSE(std::filesystem::exists(target));
   }
 }

@@ -16,17 +16,23 @@
 #include <vector>
 
 #include "drovix_graph/raster/ParallelRows.h"
-#include "drovix_graph/scan/smear/SmearThreads.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
+#include "drovix_graph/scan/smear/SmearThreads.h"
 #include "program/GoldenSet.h"
 
 namespace drovix {
 namespace {
 
 golden::TPagePlan Plan(bool corners = false, bool allTransparent = false) {
-  return golden::TPagePlan{.width = 92, .height = 76, .seed = 3, .lettering = 2, .balloons = 1, .sounds = 1,
-                           .corners = corners, .allTransparent = allTransparent};
+  return golden::TPagePlan{.width = 92,
+                           .height = 76,
+                           .seed = 3,
+                           .lettering = 2,
+                           .balloons = 1,
+                           .sounds = 1,
+                           .corners = corners,
+                           .allTransparent = allTransparent};
 }
 
 // The scan as loading leaves it, split from the drawn pixels.
@@ -87,7 +93,7 @@ struct TOperation {
 
 std::vector<TOperation> Operations() {
   std::vector<TOperation> ops;
-  const char* const names[] = {"SDRAFT",  "SSIMPLE", "SHARD",  "SCIRCULAR",
+  const char* const names[] = {"SDRAFT",   "SSIMPLE", "SHARD",  "SCIRCULAR",
                                "SSMARTER", "STRICKY", "SPICKY", "SSELECTIVE"};
   for (int32_t m = 0; m < 8; ++m)
     for (int32_t power : {1, 25, 100}) {
@@ -100,11 +106,13 @@ std::vector<TOperation> Operations() {
                      }});
     }
   ops.push_back({"smear STRICKY 25 nothing opaque", [](TDrovixMangaScan& s) { s.Smear(); }, false, true});
-  ops.push_back({"smear SHARD 1 nothing opaque", [](TDrovixMangaScan& s) {
+  ops.push_back({"smear SHARD 1 nothing opaque",
+                 [](TDrovixMangaScan& s) {
                    s.SmearMethod = SHARD;
                    s.SmearPower = 1;
                    s.Smear();
-                 }, false, true});
+                 },
+                 false, true});
   for (float f : {0.7f, 1.37f, 0.2f, 1.0f, 2.6f})
     ops.push_back({"resize " + std::to_string(f), [f](TDrovixMangaScan& s) {
                      s.Resize(std::max(1, static_cast<int32_t>(s.Height() * f)),
@@ -127,12 +135,14 @@ std::vector<TOperation> Operations() {
                    const std::unique_ptr<TDrovixGraph> grey = s.Clone();
                    s.Paste(*grey, 0, 0);
                  }});
-  ops.push_back({"clean, grain, work scale, smear", [](TDrovixMangaScan& s) {
+  ops.push_back({"clean, grain, work scale, smear",
+                 [](TDrovixMangaScan& s) {
                    s.CleanLevels(12);
                    s.SuppressGrain(3);
                    s.ScaleUpForWork(1.1f);
                    s.Smear();
-                 }, true});
+                 },
+                 true});
   return ops;
 }
 

@@ -21,7 +21,8 @@ class TypesetBalloonTest : public ::testing::Test {
   // A white page of 200 x 200 whose FillMask holds the balloon "just found":
   // rows 10..189, columns 10..189, minus `hole`.
   std::unique_ptr<TDrovixMangaScan> Page(const std::function<bool(int32_t, int32_t)>& hole) {
-    auto scan = SplitScan(200, 200, [](int32_t, int32_t) { return Rgba(255, 255, 255); }, dir.File("page"));
+    auto scan = SplitScan(
+        200, 200, [](int32_t, int32_t) { return Rgba(255, 255, 255); }, dir.File("page"));
     for (int32_t y = 0; y < 200; ++y)
       for (int32_t x = 0; x < 200; ++x)
         scan->FillMask->Pixel(y, x) = y >= 10 && y <= 189 && x >= 10 && x <= 189 && !hole(y, x) ? 1 : 0;
@@ -34,7 +35,8 @@ class TypesetBalloonTest : public ::testing::Test {
     return Page([](int32_t, int32_t) { return false; });
   }
 
-  void Typeset(TDrovixMangaScan& scan, const std::string& text, bool hardcore = false, int32_t fontSize = 17) {
+  void Typeset(TDrovixMangaScan& scan, const std::string& text, bool hardcore = false,
+               int32_t fontSize = 17) {
     testing::internal::CaptureStdout();
     try {
       scan.TypesetBalloon(text, fonts, "", {.FontSize = fontSize}, "%0,0,0.7,", 255, hardcore);
@@ -123,8 +125,9 @@ TEST_F(TypesetBalloonTest, FailureMarksTheWholeBalloonAndSavesTheErrorPage) {
   } catch (const EDrovixError& e) {
     message = e.what();
   }
-  const std::string minSize = Ru("При попытке впихнуть текст в балон №3, при уменьшении масштаба до 100%,\n\r "
-                                 "произошло нарушение минимального размера шрифта (8)\n\r в слове №2 (\"слово\").");
+  const std::string minSize =
+      Ru("При попытке впихнуть текст в балон №3, при уменьшении масштаба до 100%,\n\r "
+         "произошло нарушение минимального размера шрифта (8)\n\r в слове №2 (\"слово\").");
   EXPECT_EQ(message.substr(0, minSize.size()), minSize);
   EXPECT_EQ(scan->FillMask->Pixel(55, 55), 1);
   EXPECT_EQ(scan->FillMask->Pixel(5, 5), 0);
@@ -139,7 +142,8 @@ TEST_F(TypesetBalloonTest, EmptyMaskIsRefusedThroughErrorMarking) {
   } catch (const EDrovixError& e) {
     message = e.what();
   }
-  const std::string refused = Ru("Балон №3 пустой: в его разметке нет ни одной точки, куда можно вписать текст.");
+  const std::string refused =
+      Ru("Балон №3 пустой: в его разметке нет ни одной точки, куда можно вписать текст.");
   EXPECT_EQ(message.substr(0, refused.size()), refused);
   EXPECT_TRUE(std::filesystem::exists(dir.File("_error.bmp")));
 }

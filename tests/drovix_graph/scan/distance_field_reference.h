@@ -73,8 +73,8 @@ inline void ReferenceExtendDistanceField(TDrovixMangaScan& scan, int32_t r) {
       if (openIn(y0, x0, y1, x1) == 0) continue;
       for (int32_t qy = y0; qy <= y1; ++qy)
         ReferenceOfferToRow(mask.RowPtr(qy) + x0,
-                   &table[static_cast<size_t>(qy - y + r) * side + static_cast<size_t>(x0 - x + r)],
-                   x1 - x0 + 1, own);
+                            &table[static_cast<size_t>(qy - y + r) * side + static_cast<size_t>(x0 - x + r)],
+                            x1 - x0 + 1, own);
     }
   }
   scan.FillGradient = r;

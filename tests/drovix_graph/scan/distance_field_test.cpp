@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,7 +46,8 @@ uint32_t Next(uint32_t& seed) { return (seed = seed * 1103515245u + 12345u) >> 8
 
 // Extends a copy of s with the reference and s itself through each radius
 // in turn, and compares the masks, boxes and radii after every step.
-void ExpectSameField(const TDrovixMangaScan& start, const std::vector<int32_t>& radii, const std::string& what) {
+void ExpectSameField(const TDrovixMangaScan& start, const std::vector<int32_t>& radii,
+                     const std::string& what) {
   TDrovixMangaScan fast, plain;
   for (TDrovixMangaScan* s : {&fast, &plain}) {
     Blank(*s, start.Height(), start.Width());
@@ -89,7 +90,8 @@ TEST(DistanceField, MatchesThePlainOffersOnShapes) {
   static const struct {
     const char* what;
     int32_t h, w;
-    int32_t shape;  // 0 pixel, 1 soft disc, 2 hard disc, 3 frame round a hole, 4 whole page, 5 strokes, 6 steep rim
+    int32_t shape;  // 0 pixel, 1 soft disc, 2 hard disc, 3 frame round a hole, 4 whole page, 5 strokes, 6
+                    // steep rim
     std::vector<int32_t> radii;
   } cases[] = {
       {"one pixel, no window", 9, 9, 0, {0}},
@@ -173,7 +175,8 @@ TEST(DistanceField, MatchesThePlainOffersOnAFieldGrownInSteps) {
 TEST(DistanceField, MatchesThePlainOffersOnRandomRegions) {
   uint32_t seed = 2024;
   for (int32_t trial = 0; trial < 160; ++trial) {
-    const int32_t h = 1 + static_cast<int32_t>(Next(seed) % 48), w = 1 + static_cast<int32_t>(Next(seed) % 48);
+    const int32_t h = 1 + static_cast<int32_t>(Next(seed) % 48),
+                  w = 1 + static_cast<int32_t>(Next(seed) % 48);
     TDrovixMangaScan s;
     Blank(s, h, w);
     // Blobs of random size and weight spread, some pixels sprinkled about.
@@ -187,8 +190,9 @@ TEST(DistanceField, MatchesThePlainOffersOnRandomRegions) {
         for (int32_t x = std::max(0, cx - rr); x <= std::min(w - 1, cx + rr); ++x)
           if ((y - cy) * (y - cy) + (x - cx) * (x - cx) <= rr * rr)
             Put(s, y, x,
-                negative && b == 0 ? -static_cast<int32_t>(Next(seed) % 250)
-                                   : static_cast<int32_t>(Next(seed) % spread) + (100 - spread) * (Next(seed) % 2));
+                negative && b == 0
+                    ? -static_cast<int32_t>(Next(seed) % 250)
+                    : static_cast<int32_t>(Next(seed) % spread) + (100 - spread) * (Next(seed) % 2));
     }
     for (int32_t k = static_cast<int32_t>(Next(seed) % 6); k > 0; --k)
       Put(s, static_cast<int32_t>(Next(seed) % h), static_cast<int32_t>(Next(seed) % w),
@@ -245,7 +249,8 @@ TEST(DistanceField, InnerDepthsMatchTheRingSearch) {
   }
   uint32_t seed = 99;
   for (int32_t trial = 0; trial < 40; ++trial) {
-    const int32_t h = 1 + static_cast<int32_t>(Next(seed) % 70), w = 1 + static_cast<int32_t>(Next(seed) % 70);
+    const int32_t h = 1 + static_cast<int32_t>(Next(seed) % 70),
+                  w = 1 + static_cast<int32_t>(Next(seed) % 70);
     TDrovixMangaScan s;
     Blank(s, h, w);
     for (int32_t b = 1 + static_cast<int32_t>(Next(seed) % 3); b > 0; --b) {

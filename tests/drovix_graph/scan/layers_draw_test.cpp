@@ -92,7 +92,7 @@ TEST(LayersDraw, ColourPageBlendsEachPlane) {
   s.RedPlane = Plane(1, 1, 255);
   s.GreenPlane = Plane(1, 1, 255);
   s.DrawLayerColour(Rgb(200, 100, 50), 2, 5);
-  EXPECT_EQ(s.Pixel(0, 0), 75);              // 30.6 + 44
+  EXPECT_EQ(s.Pixel(0, 0), 75);               // 30.6 + 44
   EXPECT_EQ(s.GreenPlane->Pixel(0, 0), 119);  // 30.6 + 88
   EXPECT_EQ(s.RedPlane->Pixel(0, 0), 207);    // 30.6 + 176
 }
@@ -102,9 +102,15 @@ TEST(LayersDraw, ColourPageBlendsEachPlane) {
 std::string WriteTexture(const TTempDir& dir) {
   const std::string base = dir.Path() + "/tex";
   WriteTga(base + ".tga", 3, 3,
-           {{1, 10, 100}, {2, 20, 110}, {250, 250, 250},
-            {3, 30, 120}, {4, 40, 130}, {250, 250, 250},
-            {250, 250, 250}, {250, 250, 250}, {250, 250, 250}});
+           {{1, 10, 100},
+            {2, 20, 110},
+            {250, 250, 250},
+            {3, 30, 120},
+            {4, 40, 130},
+            {250, 250, 250},
+            {250, 250, 250},
+            {250, 250, 250},
+            {250, 250, 250}});
   return base;
 }
 
@@ -167,9 +173,9 @@ TEST(LayersDraw, TextureReachesThicknessPlusTwo) {
     int32_t m;
     int32_t pixel, greyGreen, colourGreen;
   } cases[] = {
-      {1, 20, 299, 34, 0, 0},       // alpha 0.9005 towards texel 10
-      {1, 20, 300, 255, 77, 77},    // beyond thickness + 2
-      {1, 0, 250, 255, 0, 77},      // within reach but alpha negative
+      {1, 20, 299, 34, 0, 0},     // alpha 0.9005 towards texel 10
+      {1, 20, 300, 255, 77, 77},  // beyond thickness + 2
+      {1, 0, 250, 255, 0, 77},    // within reach but alpha negative
       {1, 0, 100, 10, 0, 0},
   };
   for (const auto& c : cases) {

@@ -48,7 +48,8 @@ inline void PrepareColour(TDrovixColorMangaScan& s, int32_t h, int32_t w, int32_
 }
 
 // Paints green markup of the given strength over rows y0..y1, columns x0..x1.
-inline void PaintGreen(TDrovixMangaScan& s, int32_t y0, int32_t x0, int32_t y1, int32_t x1, int32_t strength) {
+inline void PaintGreen(TDrovixMangaScan& s, int32_t y0, int32_t x0, int32_t y1, int32_t x1,
+                       int32_t strength) {
   for (int32_t y = y0; y <= y1; ++y)
     for (int32_t x = x0; x <= x1; ++x) s.GreenMarkup->Pixel(y, x) = strength;
 }
@@ -78,16 +79,31 @@ struct TRgbPixel {
   uint8_t r, g, b;
 };
 inline void WriteTga(const std::string& path, int32_t h, int32_t w, const std::vector<TRgbPixel>& pixels) {
-  std::vector<uint8_t> bytes = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(w & 255),
-                                static_cast<uint8_t>(w >> 8), static_cast<uint8_t>(h & 255),
-                                static_cast<uint8_t>(h >> 8), 24, 0};
+  std::vector<uint8_t> bytes = {0,
+                                0,
+                                2,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                static_cast<uint8_t>(w & 255),
+                                static_cast<uint8_t>(w >> 8),
+                                static_cast<uint8_t>(h & 255),
+                                static_cast<uint8_t>(h >> 8),
+                                24,
+                                0};
   for (int32_t y = h - 1; y >= 0; --y)
     for (int32_t x = 0; x < w; ++x) {
       const TRgbPixel& p = pixels[static_cast<size_t>(y * w + x)];
       bytes.insert(bytes.end(), {p.b, p.g, p.r});
     }
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 }  // namespace drovix::layers_test

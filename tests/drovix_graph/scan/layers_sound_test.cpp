@@ -34,19 +34,15 @@ TEST(LayersSound, BlackLettersWithWhiteOutline) {
   static const struct {
     int32_t y, x, pixel;
   } cases[] = {
-      {13, 17, 0},    // core
-      {13, 18, 0},    // rim, weight 50
-      {13, 19, 128},  // m 150: black at alpha 0.5 over white, 127.5 to the even 128
-      {13, 20, 255},  // m 250: white only
-      {13, 22, 255},
-      {13, 23, 192},  // m 550: white at alpha 0.5 over 128, 191.5 to the even 192
-      {13, 24, 128},  // m 650: beyond the white layer's reach of 6
-      {13, 8, 128},   // the same on the left side
-      {13, 4, 192},
-      {13, 3, 128},
-      {19, 19, 232},  // m 191 off the rim's corner: black at alpha 0.09
-      {4, 13, 192},
-      {24, 13, 128},
+      {13, 17, 0},                   // core
+      {13, 18, 0},                   // rim, weight 50
+      {13, 19, 128},                 // m 150: black at alpha 0.5 over white, 127.5 to the even 128
+      {13, 20, 255},                 // m 250: white only
+      {13, 22, 255}, {13, 23, 192},  // m 550: white at alpha 0.5 over 128, 191.5 to the even 192
+      {13, 24, 128},                 // m 650: beyond the white layer's reach of 6
+      {13, 8, 128},                  // the same on the left side
+      {13, 4, 192},  {13, 3, 128},  {19, 19, 232},  // m 191 off the rim's corner: black at alpha 0.09
+      {4, 13, 192},  {24, 13, 128},
   };
   for (const auto& c : cases) EXPECT_EQ(s.Pixel(c.y, c.x), c.pixel) << c.y << "," << c.x;
 
@@ -99,9 +95,15 @@ TEST(LayersSound, NegativeFirstLayerDrawsAnInset) {
 TEST(LayersSound, TextureLayerIsLookedUpBesideTheScan) {
   TTempDir dir;
   WriteTga(dir.Path() + "/tex.tga", 3, 3,
-           {{0, 10, 0}, {0, 20, 0}, {0, 250, 0},
-            {0, 30, 0}, {0, 40, 0}, {0, 250, 0},
-            {0, 250, 0}, {0, 250, 0}, {0, 250, 0}});
+           {{0, 10, 0},
+            {0, 20, 0},
+            {0, 250, 0},
+            {0, 30, 0},
+            {0, 40, 0},
+            {0, 250, 0},
+            {0, 250, 0},
+            {0, 250, 0},
+            {0, 250, 0}});
   TDrovixMangaScan s;
   PrepareSound(s, 255, false);
   s.FileName = dir.Path() + "/page";
@@ -117,7 +119,7 @@ TEST(LayersSound, TextureLayerIsLookedUpBesideTheScan) {
 TEST(LayersSound, EachSoundGetsItsOwnField) {
   TDrovixMangaScan s;
   Prepare(s, 40, 40, 128);
-  PaintGreen(s, 5, 5, 10, 10, 250);     // first: strongest
+  PaintGreen(s, 5, 5, 10, 10, 250);    // first: strongest
   PaintGreen(s, 25, 25, 30, 30, 200);  // second
   s.RenderLayers("%0,0,0,%255,6,0,");
   s.RenderLayers("%0,0,0,%255,1,0,");
@@ -146,8 +148,10 @@ TEST(LayersSound, DistanceFieldMatchesAPlainSearch) {
       for (int32_t x = cx - rr - 1; x <= cx + rr + 1; ++x) {
         const int32_t d2 = (y - cy) * (y - cy) + (x - cx) * (x - cx);
         int32_t& g = s.GreenMarkup->Pixel(y, x);
-        if (d2 <= rr * rr) g = 255;
-        else if (d2 <= (rr + 1) * (rr + 1) && g < 255) g = std::max(g, 40 + static_cast<int32_t>(next() % 200));
+        if (d2 <= rr * rr)
+          g = 255;
+        else if (d2 <= (rr + 1) * (rr + 1) && g < 255)
+          g = std::max(g, 40 + static_cast<int32_t>(next() % 200));
       }
   }
   s.RenderLayers("%0,0,0,%255,4,0,");  // radius 6

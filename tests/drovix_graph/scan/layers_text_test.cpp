@@ -65,7 +65,7 @@ TEST(LayersText, GreyPageBackgrounds) {
     EXPECT_EQ(s.Pixel(13, 13), 0);
     EXPECT_EQ(s.Pixel(16, 16), 0);
     EXPECT_EQ(s.Pixel(13, 17), c.greyInk);
-    EXPECT_EQ(s.Pixel(5, 5), 100);  // outside the balloon's shape
+    EXPECT_EQ(s.Pixel(5, 5), 100);   // outside the balloon's shape
     EXPECT_EQ(s.Pixel(4, 10), 100);  // outside its box
     EXPECT_EQ(s.RedMarkup->Pixel(10, 10), 0);
     EXPECT_EQ(s.RedMarkup->Pixel(24, 24), 0);
@@ -123,11 +123,11 @@ TEST(LayersText, ColourKeyMarksBalloonPixelsAndCallsTextRemoval) {
   TRecordingScan s;
   PrepareColour(s, 30, 30, 220, 200, 180);
   PlaceBalloon(s);
-  PaintRgb(s, 10, 10, 0, 0, 0);     // lettering
+  PaintRgb(s, 10, 10, 0, 0, 0);  // lettering
   PaintRgb(s, 10, 11, 0, 0, 0);
-  PaintRgb(s, 20, 20, 30, 30, 30);  // distance 30 from black: below 40
-  PaintRgb(s, 22, 22, 40, 40, 40);  // distance 40: kept
-  PaintRgb(s, 5, 5, 0, 0, 0);       // black, but outside the balloon's shape
+  PaintRgb(s, 20, 20, 30, 30, 30);    // distance 30 from black: below 40
+  PaintRgb(s, 22, 22, 40, 40, 40);    // distance 40: kept
+  PaintRgb(s, 5, 5, 0, 0, 0);         // black, but outside the balloon's shape
   PaintRgb(s, 18, 8, 255, 255, 255);  // white: the grey key 255
   PaintRgb(s, 18, 12, 255, 255, 0);   // yellow: not grey
   s.Transparency->Pixel(0, 0) = 255;  // left from before: cleared first
@@ -138,8 +138,8 @@ TEST(LayersText, ColourKeyMarksBalloonPixelsAndCallsTextRemoval) {
 
   EXPECT_EQ(s.Smears, 1);
   std::vector<std::pair<int32_t, int32_t>> marked = {
-      {9, 10}, {9, 11}, {10, 9}, {10, 10}, {10, 11}, {10, 12}, {11, 10}, {11, 11},  // the lettering
-      {19, 20}, {20, 19}, {20, 20}, {20, 21}, {21, 20},                            // the dark grey pixel
+      {9, 10},  {9, 11},  {10, 9},  {10, 10}, {10, 11}, {10, 12}, {11, 10}, {11, 11},  // the lettering
+      {19, 20}, {20, 19}, {20, 20}, {20, 21}, {21, 20},                                // the dark grey pixel
       {18, 8}};
   int32_t count = 0;
   for (int32_t y = 0; y < 30; ++y)

@@ -60,8 +60,8 @@ TEST(CleanLevelsTest, SpecksAreFlattenedOnlyInsideAmongTheirLikes) {
       {120, 120, 120, 120, 120, 120, 120, 120, 120, 222, 222, 230},
   };
   Rows flattened = in;
-  flattened[1][3] = 30;   // all four neighbours dark
-  flattened[3][7] = 30;   // a neighbour of exactly 40 still counts as dark
+  flattened[1][3] = 30;    // all four neighbours dark
+  flattened[3][7] = 30;    // a neighbour of exactly 40 still counts as dark
   flattened[5][10] = 230;  // light among light, two of them on the border
   // Unchanged: the border pixels (0, 3) and (6, 10) although their neighbours
   // inside the page qualify, the lone (4, 2) and (5, 3), the arms, and (3, 4)
@@ -88,11 +88,19 @@ TEST(CleanLevelsTest, ColourPlanesShareTheirPoints) {
     std::vector<int32_t> blueOut, redOut, greenOut;
   } const cases[] = {
       {"all planes reach beyond the power: points 5 and 250",
-       {2, 100, 250}, {3, 100, 252}, {5, 100, 253},
-       {0, 99, 255}, {0, 99, 255}, {0, 99, 255}},
+       {2, 100, 250},
+       {3, 100, 252},
+       {5, 100, 253},
+       {0, 99, 255},
+       {0, 99, 255},
+       {0, 99, 255}},
       {"one plane short of black and white: points 10 and 245",
-       {20, 100, 255}, {0, 100, 200}, {0, 100, 255},
-       {11, 98, 255}, {0, 98, 206}, {0, 98, 255}},
+       {20, 100, 255},
+       {0, 100, 200},
+       {0, 100, 255},
+       {11, 98, 255},
+       {0, 98, 206},
+       {0, 98, 255}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

@@ -71,9 +71,10 @@ void CheckAskewGridComesOutStraight() {
   const std::string shown = Captured([&] { scan->Deform(kStraightHeight, kStraightWidth); });
   EXPECT_EQ(shown, ".");
 
-  std::vector<std::pair<const TDrovixGraph*, bool>> planesOut = {
-      {scan.get(), false}, {scan->RedMarkup.get(), true}, {scan->GreenMarkup.get(), false},
-      {scan->Transparency.get(), false}};
+  std::vector<std::pair<const TDrovixGraph*, bool>> planesOut = {{scan.get(), false},
+                                                                 {scan->RedMarkup.get(), true},
+                                                                 {scan->GreenMarkup.get(), false},
+                                                                 {scan->Transparency.get(), false}};
   if constexpr (std::is_same_v<Scan, TDrovixColorMangaScan>) {
     planesOut.push_back({scan->RedPlane.get(), false});
     planesOut.push_back({scan->GreenPlane.get(), true});
@@ -118,7 +119,8 @@ std::unique_ptr<TDrovixMangaScan> MarkedPage(int32_t h, int32_t w) {
   auto scan = MakeScan(h, w, planes);
   const float bottom = static_cast<float>(h - 1), middle = static_cast<float>(w / 2);
   const float right = static_cast<float>(w - 1);
-  scan->Corners = {Marks({0, 0}, {0, middle}, {0, right}), Marks({bottom, 0}, {bottom, middle}, {bottom, right})};
+  scan->Corners = {Marks({0, 0}, {0, middle}, {0, right}),
+                   Marks({bottom, 0}, {bottom, middle}, {bottom, right})};
   scan->CornersFound = true;
   return scan;
 }

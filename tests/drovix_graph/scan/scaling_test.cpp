@@ -39,12 +39,23 @@ TEST(ScalingTest, ComputeScaleMeetsTheLimitsOrNamesTheConflict) {
       {"the stronger enlargement wins", 50, 100, 200, 200, kNone, kNone, 4.0f, nullptr},
       {"too wide: reduced", 3000, 2000, 200, 200, 1500, kNone, 0.5f, nullptr},
       {"the stronger reduction wins", 1000, 3000, 200, 200, 800, 1500, 0.5f, nullptr},
-      {"enlarging beyond the height limit", 100, 1000, 200, 200, kNone, 1500, 0, "Заданные ограничения снизу по ширине (200) и высоте (200)\n\r конфликтуют с ограничениями сверху по ширине(неограничено) и высоте(1500)\n\r - картинка получилась бы размером 200 x 2000."},
-      {"reducing below the height limit", 4000, 300, 200, 200, 2000, kNone, 0, "Заданные ограничения снизу по ширине (200) и высоте (200)\n\r конфликтуют с ограничениями сверху по ширине(2000) и высоте(неограничено)\n\r - картинка получилась бы размером 2000 x 150."},
+      {"enlarging beyond the height limit", 100, 1000, 200, 200, kNone, 1500, 0,
+       "Заданные ограничения снизу по ширине (200) и высоте (200)\n\r конфликтуют с ограничениями сверху по "
+       "ширине(неограничено) и высоте(1500)\n\r - картинка получилась бы размером 200 x 2000."},
+      {"reducing below the height limit", 4000, 300, 200, 200, 2000, kNone, 0,
+       "Заданные ограничения снизу по ширине (200) и высоте (200)\n\r конфликтуют с ограничениями сверху по "
+       "ширине(2000) и высоте(неограничено)\n\r - картинка получилась бы размером 2000 x 150."},
       // The working page may take up to 8200 x 8200 pixels in area.
-      {"a sliver 3 pixels wide still fits the working area", 3, 4100, 200, 200, kNone, kNone, static_cast<float>(200.0L / 3), nullptr},
-      {"a sliver 2 pixels wide would not", 2, 4100, 200, 200, kNone, kNone, 0, "Скан \"\" размером 2 x 4100 по ограничениям размера пришлось бы увеличить до 200 x 410000 точек,\n\r а страницы больше 8200 x 8200 точек по площади не собираются - не хватит памяти.\n\rПроверь размеры скана и команды МИНИМАЛЬНАЯ_ШИРИНА() и МИНИМАЛЬНАЯ_ВЫСОТА()."},
-      {"nor a wide one 1 pixel high", 4100, 1, 200, 200, kNone, kNone, 0, "Скан \"\" размером 4100 x 1 по ограничениям размера пришлось бы увеличить до 820000 x 200 точек,\n\r а страницы больше 8200 x 8200 точек по площади не собираются - не хватит памяти.\n\rПроверь размеры скана и команды МИНИМАЛЬНАЯ_ШИРИНА() и МИНИМАЛЬНАЯ_ВЫСОТА()."},
+      {"a sliver 3 pixels wide still fits the working area", 3, 4100, 200, 200, kNone, kNone,
+       static_cast<float>(200.0L / 3), nullptr},
+      {"a sliver 2 pixels wide would not", 2, 4100, 200, 200, kNone, kNone, 0,
+       "Скан \"\" размером 2 x 4100 по ограничениям размера пришлось бы увеличить до 200 x 410000 точек,\n\r "
+       "а страницы больше 8200 x 8200 точек по площади не собираются - не хватит памяти.\n\rПроверь размеры "
+       "скана и команды МИНИМАЛЬНАЯ_ШИРИНА() и МИНИМАЛЬНАЯ_ВЫСОТА()."},
+      {"nor a wide one 1 pixel high", 4100, 1, 200, 200, kNone, kNone, 0,
+       "Скан \"\" размером 4100 x 1 по ограничениям размера пришлось бы увеличить до 820000 x 200 точек,\n\r "
+       "а страницы больше 8200 x 8200 точек по площади не собираются - не хватит памяти.\n\rПроверь размеры "
+       "скана и команды МИНИМАЛЬНАЯ_ШИРИНА() и МИНИМАЛЬНАЯ_ВЫСОТА()."},
   };
   for (const TScaleCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -117,7 +128,8 @@ void CheckReleaseDoublesThenHalves() {
   auto scan = MakeScan<Scan>(h, w, planes);
   scan->ContoursDone = true;
 
-  EXPECT_EQ(Captured([&] { scan->ScaleBeforeProcessing(1, 1.0f); }), Shown("(увеличиваю вдвое..") + "." + ".).");
+  EXPECT_EQ(Captured([&] { scan->ScaleBeforeProcessing(1, 1.0f); }),
+            Shown("(увеличиваю вдвое..") + "." + ".).");
   EXPECT_EQ(scan->Scale, 2.0f);
   ASSERT_EQ(scan->Height(), 2 * h);
   ASSERT_EQ(scan->Width(), 2 * w);
@@ -141,7 +153,8 @@ void CheckReleaseDoublesThenHalves() {
   EXPECT_EQ(scan->RedMarkup->Pixel(5, 19), 100);
   EXPECT_EQ(scan->RedMarkup->Pixel(5, 20), 0);
 
-  EXPECT_EQ(Captured([&] { scan->ScaleAfterProcessing(1, 1.0f); }), Shown("(масштабирую в 0.50 раза..") + ".).");
+  EXPECT_EQ(Captured([&] { scan->ScaleAfterProcessing(1, 1.0f); }),
+            Shown("(масштабирую в 0.50 раза..") + ".).");
   EXPECT_EQ(scan->Scale, 0.5f);
   ASSERT_EQ(scan->Height(), h);
   ASSERT_EQ(scan->Width(), w);
@@ -158,7 +171,9 @@ void CheckReleaseDoublesThenHalves() {
 }
 
 TEST(ScalingTest, ReleaseDoublesThenHalvesAGreyPage) { CheckReleaseDoublesThenHalves<TDrovixMangaScan>(); }
-TEST(ScalingTest, ReleaseDoublesThenHalvesAColourPage) { CheckReleaseDoublesThenHalves<TDrovixColorMangaScan>(); }
+TEST(ScalingTest, ReleaseDoublesThenHalvesAColourPage) {
+  CheckReleaseDoublesThenHalves<TDrovixColorMangaScan>();
+}
 
 // No side of the release working page exceeds 4100; the second step brings
 // it back to the final size.

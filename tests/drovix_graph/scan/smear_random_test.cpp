@@ -138,7 +138,8 @@ TEST(SmearRandom, ManySmallPagesMatchThePlainRules) {
             if (threads == 0) printed = text;
             ASSERT_EQ(text, printed);
             const std::vector<TDrovixGraph*> got = planesOf(*fast), want = planesOf(*plain);
-            for (size_t p = 0; p < got.size(); ++p) ASSERT_EQ(Pixels(*got[p]), Pixels(*want[p])) << "plane " << p;
+            for (size_t p = 0; p < got.size(); ++p)
+              ASSERT_EQ(Pixels(*got[p]), Pixels(*want[p])) << "plane " << p;
           }
         };
         const auto prepare = [&](auto s) {

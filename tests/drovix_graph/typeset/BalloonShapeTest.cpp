@@ -18,7 +18,8 @@ namespace {
 using typeset_test::StandardFonts;
 using typeset_test::TTempDir;
 
-std::unique_ptr<TDrovixGraph> Mask(int32_t rows, int32_t cols, const std::function<bool(int32_t, int32_t)>& inside) {
+std::unique_ptr<TDrovixGraph> Mask(int32_t rows, int32_t cols,
+                                   const std::function<bool(int32_t, int32_t)>& inside) {
   auto mask = std::make_unique<TDrovixGraph>();
   mask->SetSize(rows, cols);
   for (int32_t y = 0; y < rows; ++y)
@@ -30,11 +31,17 @@ std::unique_ptr<TDrovixGraph> Mask(int32_t rows, int32_t cols, const std::functi
 // row 4; row 5 without interior; blank rows at the bottom.
 bool Shape(int32_t y, int32_t x) {
   switch (y) {
-    case 1: case 2: return x >= 1 && x <= 10;
-    case 3: return (x >= 1 && x <= 3) || (x >= 8 && x <= 10);
-    case 4: return x >= 1 && x <= 3;
-    case 6: return x >= 2 && x <= 9;
-    default: return false;
+    case 1:
+    case 2:
+      return x >= 1 && x <= 10;
+    case 3:
+      return (x >= 1 && x <= 3) || (x >= 8 && x <= 10);
+    case 4:
+      return x >= 1 && x <= 3;
+    case 6:
+      return x >= 2 && x <= 9;
+    default:
+      return false;
   }
 }
 
@@ -72,7 +79,8 @@ TEST(BalloonShape, RowsAreFilledFromTheirFirstToTheirLastInteriorPixel) {
 
 TEST(BalloonShape, BoxIsCutFromThePage) {
   // The same shape at page offset (5, 7) of a larger mask.
-  const auto mask = Mask(30, 30, [](int32_t y, int32_t x) { return y >= 5 && x >= 7 && Shape(y - 5, x - 7); });
+  const auto mask =
+      Mask(30, 30, [](int32_t y, int32_t x) { return y >= 5 && x >= 7 && Shape(y - 5, x - 7); });
   auto b = TBalon::Create<TBalon>(*mask, 7 + 11, 5 + 9, 7, 5);
   EXPECT_EQ(b->Height(), 10);
   EXPECT_EQ(b->Width(), 12);

@@ -29,7 +29,8 @@ class TTempDir : public test_common::TTempFolder {
 // A grey picture; 255 paper, 0 ink.
 class TGreyPicture {
  public:
-  TGreyPicture(int32_t width, int32_t height) : w_(width), h_(height), px_(static_cast<size_t>(width * height), 255) {}
+  TGreyPicture(int32_t width, int32_t height)
+      : w_(width), h_(height), px_(static_cast<size_t>(width * height), 255) {}
   uint8_t& At(int32_t y, int32_t x) { return px_[static_cast<size_t>(y * w_ + x)]; }
   // Fills rows top..bottom, columns left..right (inclusive).
   void Rect(int32_t top, int32_t bottom, int32_t left, int32_t right, uint8_t level = 0) {
@@ -105,7 +106,9 @@ inline TArrayofFont StandardFonts(const TTempDir& dir, int32_t count = 3) {
   }
   return fonts;
 }
-inline float SlotScale(int32_t slot) { return 32.0f / static_cast<float>(kInkBottom - kInkTop + 1 - 2 * slot); }
+inline float SlotScale(int32_t slot) {
+  return 32.0f / static_cast<float>(kInkBottom - kInkTop + 1 - 2 * slot);
+}
 
 // A word raster of the given sheet size and measures, ink everywhere.
 inline std::unique_ptr<TWord> BlockWord(int32_t height, int32_t width, float sizeFactor, float fontScale) {

@@ -37,7 +37,8 @@ TEST(FontSheetMaker, MissingFreeTypeIsNamedAndTheNextFaceTriesAgain) {
   } cases[] = {
       {"/nonexistent/libfreetype.so.6",
        Ru("Не удалось загрузить /nonexistent/libfreetype.so.6,\n\rа без этой библиотеки шрифты "
-          "TrueType/OpenType не открыть (шрифт \"") + face + "\")."},
+          "TrueType/OpenType не открыть (шрифт \"") +
+           face + "\")."},
       {"libz.so.1", Ru("Не удалось загрузить процедуру FT_Init_FreeType из библиотеки libz.so.1")},
   };
   for (const auto& c : cases) {

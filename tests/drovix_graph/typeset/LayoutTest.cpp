@@ -28,7 +28,8 @@ constexpr int32_t NoFit = TBalon::NoFit;
 
 // A balloon of class T over a rows x cols box, inside where inside(y, x).
 template <class T = TBalon>
-std::unique_ptr<T> MaskBalloon(int32_t rows, int32_t cols, const std::function<bool(int32_t, int32_t)>& inside) {
+std::unique_ptr<T> MaskBalloon(int32_t rows, int32_t cols,
+                               const std::function<bool(int32_t, int32_t)>& inside) {
   TDrovixGraph mask;
   mask.SetSize(rows, cols);
   for (int32_t y = 0; y < rows; ++y)
@@ -52,7 +53,8 @@ struct TShape {
 std::unique_ptr<TWord> ShapedWord(const TShape& s, bool vertical) {
   const float f = static_cast<float>(s.lineStep / 32.0L);
   const float fontScale = static_cast<float>(static_cast<long double>(s.thickness) / s.lineStep);
-  const auto along = static_cast<int32_t>(std::nearbyint(s.length / (static_cast<long double>(f) * fontScale)));
+  const auto along =
+      static_cast<int32_t>(std::nearbyint(s.length / (static_cast<long double>(f) * fontScale)));
   auto w = vertical ? BlockWord(along, 32, f, fontScale) : BlockWord(32, along, f, fontScale);
   w->Justify = s.justify;
   w->VAlign = s.valign;
@@ -199,11 +201,10 @@ TEST(LayoutCost, JustificationPlacesTheLine) {
     int32_t xA, xB;
     int32_t shortLineCost;
   } cases[] = {
-      {JLEFT, 40, 0, 50, 0},     // starts at Lx; the trailing space fills the line
-      {JRIGHT, 40, 10, 60, 50},  // ends at Lend
-      {JCENTER, 40, 5, 55, 50},
-      {JCENTER, 39, 5, 55, 55},  // slack 11: 5 on the left
-      {JWIDTH, 39, 5, 55, 55},   // as centred; no space is stretched
+      {JLEFT, 40, 0, 50, 0},                               // starts at Lx; the trailing space fills the line
+      {JRIGHT, 40, 10, 60, 50},                            // ends at Lend
+      {JCENTER, 40, 5, 55, 50}, {JCENTER, 39, 5, 55, 55},  // slack 11: 5 on the left
+      {JWIDTH, 39, 5, 55, 55},                             // as centred; no space is stretched
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.justify) << " " << c.lengthB);
@@ -298,7 +299,8 @@ TEST(LayoutCost, SingleLineBalloonHasNoCentringTerm) {
   auto b = RectBalloon(1, 102);
   auto p = Phrase({40, 1, 1});
   SetPhrases(*b, List(std::move(p)));
-  EXPECT_EQ(b->LayoutCost(0, {.LineSpacing = 1.0f, .MinFontSize = 1}, 0, 1.0f), 300);  // short line: 500 * 60 / 100
+  EXPECT_EQ(b->LayoutCost(0, {.LineSpacing = 1.0f, .MinFontSize = 1}, 0, 1.0f),
+            300);  // short line: 500 * 60 / 100
 }
 
 TEST(LayoutCost, HardcoreSetsEveryLineFromItsStartWithWiderSpacing) {
@@ -323,9 +325,10 @@ TEST(LayoutCost, WordBelowMinimumSizeFailsWithTheScaleReached) {
     b->Typeset(Ru("да %Мслово"), fonts, {.FontSize = 8}, 1.0f);
     FAIL() << "no error";
   } catch (const EDrovixError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              Ru("При попытке впихнуть текст в балон №7, при уменьшении масштаба до 100%,\n\r произошло нарушение "
-                 "минимального размера шрифта (8)\n\r в слове №2 (\"слово\")."));
+    EXPECT_EQ(
+        std::string(e.what()),
+        Ru("При попытке впихнуть текст в балон №7, при уменьшении масштаба до 100%,\n\r произошло нарушение "
+           "минимального размера шрифта (8)\n\r в слове №2 (\"слово\")."));
   }
 }
 
@@ -352,8 +355,9 @@ TEST(Typeset, ShrinksByOnePointSeventeenPerRetryUntilTheMinimumSize) {
       message = e.what();
     }
     EXPECT_EQ(testing::internal::GetCapturedStdout(), ".......");
-    EXPECT_EQ(message, Ru("При попытке впихнуть текст в балон №2, при уменьшении масштаба до 39%,\n\r произошло "
-                          "нарушение минимального размера шрифта (8)\n\r в слове №1 (\"слово\")."));
+    EXPECT_EQ(message,
+              Ru("При попытке впихнуть текст в балон №2, при уменьшении масштаба до 39%,\n\r произошло "
+                 "нарушение минимального размера шрифта (8)\n\r в слове №1 (\"слово\")."));
   }
 }
 

@@ -63,7 +63,7 @@ TEST_F(ParseTextTest, WordsAndPhrases) {
       {Ru("раз") + nbsp + Ru("два"), "раз[1] два[1]"},  // a literal no-break space separates
       {Ru("раз\tдва\x01три"), "раз[1] два[1] три[1]"},  // control characters read as spaces
       {Ru(" раз%А два%А"), "раз¶[1] два¶[1]"},          // blanks before a paragraph add nothing
-      {Ru("%А%Араз"), "раз[1]"},                       // no blank word before the first word
+      {Ru("%А%Араз"), "раз[1]"},                        // no blank word before the first word
       {Ru("   %А"), ""},
       {"", ""},
       {Ru("раз%Qдва%"), "раздва[1]"},  // unknown tags and a final lone % are dropped
@@ -175,17 +175,20 @@ TEST_F(ParseTextTest, RunawayTextsAreRefusedNamingTheBalloon) {
   std::string text;
   while (text.size() < static_cast<size_t>(kMaxBalloonTextLength)) text += Ru("абвг ");
   EXPECT_EQ(failure(text), "set");
-  EXPECT_EQ(failure(text + Ru("а")), Ru("Текст балона №3 слишком длинный: 10001 знаков, а в один балон можно вписать не "
-                                    "больше 10000.\n\rРазбей его на несколько балонов."));
+  EXPECT_EQ(failure(text + Ru("а")),
+            Ru("Текст балона №3 слишком длинный: 10001 знаков, а в один балон можно вписать не "
+               "больше 10000.\n\rРазбей его на несколько балонов."));
   EXPECT_EQ(BalloonTextLengthError(text, 1), "");
 
   // A TGA header alone is a black picture of 2048 x 2048 (4 M pixels); nine
   // of them pass the budget of 32 M pixels.
-  std::ofstream(dir.File("big.tga"), std::ios::binary).write("\0\0\2\0\0\0\0\0\0\0\0\0\0\x08\0\x08\x18\0", 18);
+  std::ofstream(dir.File("big.tga"), std::ios::binary)
+      .write("\0\0\2\0\0\0\0\0\0\0\0\0\0\x08\0\x08\x18\0", 18);
   std::string pictures;
   for (int i = 0; i < 9; ++i) pictures += Ru("%Ф(") + dir.File("big") + ")";
-  EXPECT_EQ(failure(pictures), Ru("Текст балона №3 вместе с картинками занял бы больше 128 Мб памяти: столько в "
-                                  "один балон не впихнуть."));
+  EXPECT_EQ(failure(pictures),
+            Ru("Текст балона №3 вместе с картинками занял бы больше 128 Мб памяти: столько в "
+               "один балон не впихнуть."));
 }
 
 // The check pass follows the size tags as the words are read: a text is
@@ -204,7 +207,7 @@ TEST_F(ParseTextTest, SizeFactorPastAnyPageIsRefused) {
   } cases[] = {
       {bigger(19) + Ru("да"), false},
       {bigger(20) + Ru("да"), true},
-      {bigger(400) + Ru("да"), true},  // infinity
+      {bigger(400) + Ru("да"), true},     // infinity
       {bigger(21) + Ru("%М%Мда"), true},  // past the limit on the way
       {bigger(10) + Ru("да%Н") + bigger(10) + Ru("нет"), false},
       {bigger(10) + Ru("да%А") + bigger(10) + Ru("нет"), false},
@@ -239,8 +242,9 @@ TEST_F(ParseTextTest, RefusesEmptyFontSlot) {
     Parse(Ru("раз %5два"));
     FAIL() << "no error";
   } catch (const EDrovixError& e) {
-    EXPECT_EQ(std::string(e.what()),
-              Ru("Тег \"%5\" выбирает шрифт №5, а команда \"ШРИФТ()\" задала шрифты только с номерами от 0 до 2."));
+    EXPECT_EQ(
+        std::string(e.what()),
+        Ru("Тег \"%5\" выбирает шрифт №5, а команда \"ШРИФТ()\" задала шрифты только с номерами от 0 до 2."));
   }
 }
 
@@ -274,11 +278,8 @@ TEST(RewriteDashes, GluesSpacedDashesToTheWordBefore) {
     const char* text;
     const char* expected;
   } cases[] = {
-      {"Да - нет", "Да%Е- нет"},
-      {"а - - б", "а%Е- - б"},  // no rescan after a replacement
-      {"а -- б", "а -- б"},
-      {"- а -", "- а -"},
-      {"%Ф(а - б) - в", "%Ф(а - б)%Е- в"},
+      {"Да - нет", "Да%Е- нет"}, {"а - - б", "а%Е- - б"},  // no rescan after a replacement
+      {"а -- б", "а -- б"},      {"- а -", "- а -"},      {"%Ф(а - б) - в", "%Ф(а - б)%Е- в"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

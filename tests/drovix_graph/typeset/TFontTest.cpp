@@ -42,9 +42,10 @@ bool AllWhite(const TDrovixGraph& g) {
 
 TEST(TFontLoad, RefusesSheetOfWrongSizeGivingWidthThenHeight) {
   TTempDir dir;
-  EXPECT_EQ(LoadError(TGreyPicture(511, 512), dir.File("thin")),
-            Ru("Ну ясным же русским языком говорилось -\n\rкартинка со шрифтом должна иметь размер 512x512!\n\r"
-               "А что мы имеем?.. Размер картинки \"thin\" - 511x512!.."));
+  EXPECT_EQ(
+      LoadError(TGreyPicture(511, 512), dir.File("thin")),
+      Ru("Ну ясным же русским языком говорилось -\n\rкартинка со шрифтом должна иметь размер 512x512!\n\r"
+         "А что мы имеем?.. Размер картинки \"thin\" - 511x512!.."));
 }
 
 TEST(TFontLoad, ReferenceLetterSetsTheSizeUnit) {
@@ -119,18 +120,19 @@ TEST(TFontGlyphs, CutGlyphCountsInkBelow250) {
 TEST(TFontGlyphs, CleanSheetSettlesNearBlackAndNearWhite) {
   TDrovixGraph g;
   g.SetSize(6, 5);
-  const int32_t rows[6][5] = {{30, 30, 30, 30, 30},      {30, 30, 30, 30, 30},      {30, 30, 30, 41, 30},
-                              {220, 220, 220, 220, 220}, {220, 220, 220, 220, 220}, {220, 220, 220, 220, 220}};
+  const int32_t rows[6][5] = {{30, 30, 30, 30, 30},      {30, 30, 30, 30, 30},
+                              {30, 30, 30, 41, 30},      {220, 220, 220, 220, 220},
+                              {220, 220, 220, 220, 220}, {220, 220, 220, 220, 220}};
   for (int32_t y = 0; y < 6; ++y)
     for (int32_t x = 0; x < 5; ++x) g.Pixel(y, x) = rows[y][x];
   TFont::CleanSheet(g, 40, 0, 255);
-  EXPECT_EQ(g.Pixel(1, 1), 0);     // near-black among near-black
-  EXPECT_EQ(g.Pixel(1, 3), 30);    // 41 below it
+  EXPECT_EQ(g.Pixel(1, 1), 0);   // near-black among near-black
+  EXPECT_EQ(g.Pixel(1, 3), 30);  // 41 below it
   EXPECT_EQ(g.Pixel(2, 3), 41);
-  EXPECT_EQ(g.Pixel(2, 1), 30);    // near-white below it
-  EXPECT_EQ(g.Pixel(3, 1), 220);   // near-black above it
-  EXPECT_EQ(g.Pixel(4, 1), 255);   // near-white among near-white
-  EXPECT_EQ(g.Pixel(0, 0), 30);    // the outermost rows and columns stay
+  EXPECT_EQ(g.Pixel(2, 1), 30);   // near-white below it
+  EXPECT_EQ(g.Pixel(3, 1), 220);  // near-black above it
+  EXPECT_EQ(g.Pixel(4, 1), 255);  // near-white among near-white
+  EXPECT_EQ(g.Pixel(0, 0), 30);   // the outermost rows and columns stay
   EXPECT_EQ(g.Pixel(4, 0), 220);
   EXPECT_EQ(g.Pixel(5, 2), 220);
 }
@@ -154,11 +156,11 @@ class TFontPairs : public ::testing::Test {
  protected:
   void SetUp() override {
     TSheet sheet = StandardSheet();
-    sheet.Bar(130, 0, 31, 4, 4);    // full-height stroke in its last column (width 5)
-    sheet.Bar(131, 0, 31, 2, 2);    // full-height stroke in column 2 (width 3)
-    sheet.Bar(132, 0, 9, 0, 9);     // ink on rows 0..9
-    sheet.Bar(133, 13, 25, 0, 9);   // ink on rows 13..25: 4 rows below, out of reach
-    sheet.Bar(134, 12, 25, 0, 9);   // ink on rows 12..25: 3 rows below, within reach
+    sheet.Bar(130, 0, 31, 4, 4);   // full-height stroke in its last column (width 5)
+    sheet.Bar(131, 0, 31, 2, 2);   // full-height stroke in column 2 (width 3)
+    sheet.Bar(132, 0, 9, 0, 9);    // ink on rows 0..9
+    sheet.Bar(133, 13, 25, 0, 9);  // ink on rows 13..25: 4 rows below, out of reach
+    sheet.Bar(134, 12, 25, 0, 9);  // ink on rows 12..25: 3 rows below, within reach
     font = LoadSheet(sheet, dir.File("f"));
   }
   TTempDir dir;
@@ -176,10 +178,7 @@ TEST_F(TFontPairs, HorizontalAdvanceKeepsThreeWhiteColumnsBetweenInk) {
       {132, 133, 10 - 6},          // ink 4 rows apart may overlap by all but 3 columns
       {132, 134, 10 + 3},          // 3 rows apart counts as touching
       {'-', kA, kDashWidth},       // the dash keeps no pair adjustment
-      {kA, '-', kLetterWidth},
-      {' ', kA, 16},
-      {kNbsp, kA, 16},
-      {' ', '-', 16},
+      {kA, '-', kLetterWidth},    {' ', kA, 16}, {kNbsp, kA, 16}, {' ', '-', 16},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << int(c.a) << " " << int(c.b));

@@ -18,8 +18,8 @@
 #include "drovix_graph/raster/FileSystemName.h"
 #include "drovix_graph/raster/TDrovixGraph.h"
 #include "drovix_graph/raster/TOutputFile.h"
-#include "drovix_graph/raster/WriteFailure.h"
 #include "drovix_graph/raster/Tga.h"
+#include "drovix_graph/raster/WriteFailure.h"
 
 // A row of packed colour pixels is handed to libpng as R, G, B, A bytes.
 static_assert(std::endian::native == std::endian::little, "packed colour assumes little-endian pixels");
@@ -227,7 +227,8 @@ bool WriteRows(TPngWriter& w, uint32_t width, uint32_t height, int bitDepth, int
 
 void RequireLibrary() {
   LoadLibPng();
-  if (!g_png.loaded.load(std::memory_order_acquire)) Raise(Ru("Работа с PNG файлами отключена (ключ -x или ЗАПРЕТИТЬ_ПНГ())"));
+  if (!g_png.loaded.load(std::memory_order_acquire))
+    Raise(Ru("Работа с PNG файлами отключена (ключ -x или ЗАПРЕТИТЬ_ПНГ())"));
 }
 
 }  // namespace
@@ -307,7 +308,8 @@ void WritePNG(const std::string& fileName, int32_t width, int32_t height, int32_
               const std::string& noWriteStruct, const std::string& noInfoStruct) {
   RequireLibrary();
   const std::string path = fileName + ".png";
-  const std::string writeFailed = Format(Ru("Упала процедура записи PNG файла \"%s\""), MessageName(path).c_str());
+  const std::string writeFailed =
+      Format(Ru("Упала процедура записи PNG файла \"%s\""), MessageName(path).c_str());
   TOutputFile out(path);
   if (!out.Ok()) RaiseWriteFailure(writeFailed, out.Error());
   auto w = std::make_unique<TPngWriter>();

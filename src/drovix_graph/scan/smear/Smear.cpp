@@ -78,8 +78,10 @@ void SmearPlanes(TDrovixMangaScan& scan, const std::array<TDrovixGraph*, NP>& pl
   }
   // Bands of rows are refilled side by side on the cores no other page holds.
   const int32_t forced = forcedThreads.load();
-  const TCoreLease helpers(forced > 0 || params.routine == TRoutine::kRowInterpolation ? 0 : ProcessorCount() - 1);
-  smearer.Run(params, rayCount, meanContour, forced > 0 ? forced : 1 + helpers.Count(), forced > 0, markFailed);
+  const TCoreLease helpers(
+      forced > 0 || params.routine == TRoutine::kRowInterpolation ? 0 : ProcessorCount() - 1);
+  smearer.Run(params, rayCount, meanContour, forced > 0 ? forced : 1 + helpers.Count(), forced > 0,
+              markFailed);
 }
 
 }  // namespace
@@ -100,4 +102,3 @@ void TDrovixColorMangaScan::Smear() {
 }
 
 }  // namespace drovix
-

@@ -31,7 +31,8 @@ inline std::vector<int32_t> TSmearer<NP>::BandStarts(int32_t threads,
                                                      const std::vector<int64_t>& below) const {
   const int64_t total = below.back();
   std::vector<int32_t> starts{0};
-  if (threads <= 1 || (!forcedBands_ && total * static_cast<int64_t>(sines_.size()) < kFewRays)) return starts;
+  if (threads <= 1 || (!forcedBands_ && total * static_cast<int64_t>(sines_.size()) < kFewRays))
+    return starts;
   const auto near = [&](int32_t y) {
     const int32_t lo = std::max(0, y - kBandMargin), hi = std::min(height_, y + kBandMargin);
     return below[static_cast<size_t>(hi)] - below[static_cast<size_t>(lo)];
@@ -40,10 +41,12 @@ inline std::vector<int32_t> TSmearer<NP>::BandStarts(int32_t threads,
     // The row that splits the targets k : (threads - k), then the row
     // with the fewest targets near it within a twentieth of the page.
     const int64_t wanted = total * k / threads;
-    const int32_t ideal = static_cast<int32_t>(std::lower_bound(below.begin(), below.end(), wanted) - below.begin());
+    const int32_t ideal =
+        static_cast<int32_t>(std::lower_bound(below.begin(), below.end(), wanted) - below.begin());
     const int32_t window = height_ / 20;
     int32_t best = ideal;
-    for (int32_t y = std::max(ideal - window, starts.back() + 1); y <= std::min(ideal + window, height_ - 1); ++y)
+    for (int32_t y = std::max(ideal - window, starts.back() + 1); y <= std::min(ideal + window, height_ - 1);
+         ++y)
       if (near(y) < near(best) || (near(y) == near(best) && std::abs(y - ideal) < std::abs(best - ideal)))
         best = y;
     if (best > starts.back() && best < height_) starts.push_back(best);
@@ -165,7 +168,8 @@ template <size_t NP>
 inline int32_t TSmearer<NP>::NeighbourValue(size_t p, size_t row, size_t column, TWalker& walker) const {
   const size_t index = row * static_cast<size_t>(width_) + column;
   // Refilled in this pass: any target in the first, the listed ones in the second.
-  const bool refilled = members_.empty() ? transparency_[row][column] > kSmearTargetAbove : members_[index] != 0;
+  const bool refilled =
+      members_.empty() ? transparency_[row][column] > kSmearTargetAbove : members_[index] != 0;
   if (!refilled) return planes_[p][row][column];
   if (index >= walker.self) {  // not refilled before this target (or the target itself)
     if (row >= static_cast<size_t>(snapshotFirst_))

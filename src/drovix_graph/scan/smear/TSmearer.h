@@ -59,8 +59,8 @@ class TSmearer {
   // threads > 1 the rays of separate bands of rows are cast side by side
   // (see RunBands); the result is the same.
   template <class MarkFailed>
-  void Run(const TSmearParams& params, int32_t rayCount, long double meanContour, int32_t threads, bool forced,
-           MarkFailed markFailed) {
+  void Run(const TSmearParams& params, int32_t rayCount, long double meanContour, int32_t threads,
+           bool forced, MarkFailed markFailed) {
     Prepare(params, rayCount, meanContour);
     routine_ = params.routine;
     forcedBands_ = forced;
@@ -88,7 +88,8 @@ class TSmearer {
     // Row by row, in place: a later one may read an earlier one refilled.
     // A target that collects nothing even so keeps the ERROR pattern.
     members_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0);
-    for (const auto& [y, x] : edgeBound) members_[static_cast<size_t>(y) * static_cast<size_t>(width_) + x] = 1;
+    for (const auto& [y, x] : edgeBound)
+      members_[static_cast<size_t>(y) * static_cast<size_t>(width_) + x] = 1;
     RunBands(threads, &edgeBound, markFailed);
     std::vector<uint8_t>().swap(members_);
   }
@@ -123,7 +124,8 @@ class TSmearer {
   }
 
   template <class MarkFailed>
-  void Store(int32_t x, int32_t y, long double w, const std::array<long double, NP>& s, MarkFailed& markFailed) {
+  void Store(int32_t x, int32_t y, long double w, const std::array<long double, NP>& s,
+             MarkFailed& markFailed) {
     if (w != 0) {
       for (size_t p = 0; p < NP; ++p) planes_[p][static_cast<size_t>(y)][x] = RoundUncheckedShift(s[p] / w);
     } else {
@@ -241,7 +243,8 @@ class TSmearer {
     if (params.routine == TRoutine::kContourGuided) {
       contourBounds_.resize(kContourTable);
       for (int32_t c = 0; c < kContourTable; ++c)
-        SetContourBounds(c, contourBounds_[static_cast<size_t>(c)].first, contourBounds_[static_cast<size_t>(c)].second);
+        SetContourBounds(c, contourBounds_[static_cast<size_t>(c)].first,
+                         contourBounds_[static_cast<size_t>(c)].second);
     }
     clearanceMap_.Compute(transparency_.data(), width_, height_);
   }
@@ -303,8 +306,8 @@ class TSmearer {
   std::vector<std::pair<int64_t, int64_t>> contourBounds_;
   // In the second pass: 1 for the targets it refills.
   std::vector<uint8_t> members_;
-  size_t belowMaxSide_ = 0;            // samples closer than max(width, height)
-  int64_t contourLimitWhole_ = 0;      // floor(4 x mean contour)
+  size_t belowMaxSide_ = 0;        // samples closer than max(width, height)
+  int64_t contourLimitWhole_ = 0;  // floor(4 x mean contour)
   double positionError_ = 0, skipStep_ = 1;
   // What the rays skip by.
   TClearanceMap clearanceMap_;
