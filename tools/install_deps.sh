@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
-#   tools/install_deps.sh [--fuzz]
-# --fuzz adds what the libFuzzer targets need (tools/fuzz.sh).
+#   tools/install_deps.sh [--fuzz] [--format]
+# --fuzz adds what the libFuzzer targets need (tools/fuzz.sh), --format the
+# layout checker (tools/check_format.sh).
 set -euo pipefail
 pkgs=(g++ cmake make libgtest-dev libpng-dev libpng16-16 libfreetype-dev fonts-dejavu-core python3-pil)
 # clang and its sanitizer and fuzzer runtimes.
-if [ "${1:-}" = --fuzz ]; then pkgs+=(clang libclang-rt-dev); fi
+for option in "$@"; do
+  case "$option" in
+    --fuzz) pkgs+=(clang libclang-rt-dev) ;;
+    --format) pkgs+=(clang-format) ;;
+  esac
+done
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

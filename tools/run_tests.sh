@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the program and runs the whole test suite, then:
+# Checks the layout of the C++ files (skipped with DROVIX_SKIP_FORMAT=1),
+# builds the program and runs the whole test suite, then:
 #   - the same suite under AddressSanitizer and UndefinedBehaviorSanitizer
 #     (skipped with DROVIX_SKIP_SANITIZE=1),
 #   - the tests of pages built side by side under ThreadSanitizer
@@ -9,7 +10,10 @@
 # Prints the time each part took.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-if [ "${DROVIX_SKIP_FUZZ:-0}" != 1 ]; then tools/install_deps.sh --fuzz; else tools/install_deps.sh; fi
+deps=()
+if [ "${DROVIX_SKIP_FUZZ:-0}" != 1 ]; then deps+=(--fuzz); fi
+if [ "${DROVIX_SKIP_FORMAT:-0}" != 1 ]; then deps+=(--format); fi
+tools/install_deps.sh "${deps[@]}"
 jobs=${DROVIX_JOBS:-$(nproc)}
 export DROVIX_JOBS=$jobs
 launcher=()
@@ -21,6 +25,11 @@ part() {
   echo "== $1 took $((SECONDS - part_started)) s (total $((SECONDS - started)) s)"
   part_started=$SECONDS
 }
+
+if [ "${DROVIX_SKIP_FORMAT:-0}" != 1 ]; then
+  tools/check_format.sh
+  part "layout check"
+fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIX_TESTS=ON "${launcher[@]}" >/dev/null
 cmake --build build -j"$jobs"
