@@ -1,4 +1,4 @@
-// Level cleaning (near-black and near-white specks flattened, the grey range
+// Level cleaning (near-black and near-white flecks flattened, the grey range
 // stretched) and grain suppression (screen-tone grain smoothed away from the
 // lines of the drawing) of the page scan.
 #include <algorithm>
@@ -10,10 +10,10 @@
 
 #include "driver/console/Console.h"
 #include "driver/console/Cp1251.h"
+#include "drovix_graph/raster/FleckCleaning.h"
 #include "drovix_graph/raster/GrainBlend.h"
 #include "drovix_graph/raster/Rounding.h"
 #include "drovix_graph/raster/SmoothSample.h"
-#include "drovix_graph/raster/SpeckCleaning.h"
 #include "drovix_graph/scan/TDrovixColorMangaScan.h"
 #include "drovix_graph/scan/TDrovixMangaScan.h"
 
@@ -39,10 +39,10 @@ void FindLevels(TDrovixGraph& g) {
   g.WhiteLevel = hi;
 }
 
-// The specks within power of the plane's own BlackLevel and WhiteLevel
+// The flecks within power of the plane's own BlackLevel and WhiteLevel
 // become those levels.
-void CleanSpecks(TDrovixGraph& g, int32_t power) {
-  FlattenSpecks(g, g.BlackLevel + power, g.BlackLevel, g.WhiteLevel - power, g.WhiteLevel);
+void CleanFlecks(TDrovixGraph& g, int32_t power) {
+  FlattenFlecks(g, g.BlackLevel + power, g.BlackLevel, g.WhiteLevel - power, g.WhiteLevel);
 }
 
 // Maps blackPoint to 0 and whitePoint to 255, clamping outside.
@@ -233,7 +233,7 @@ void TDrovixMangaScan::CleanLevels(int32_t power) {
   // have no range left.
   const int32_t p = Clamp(power, 0, 100);
   FindLevels(*this);
-  CleanSpecks(*this, p);
+  CleanFlecks(*this, p);
   TStretch(p, 255 - p).Apply(*this);
 }
 
@@ -244,7 +244,7 @@ void TDrovixColorMangaScan::CleanLevels(int32_t power) {
   bool first = true;
   for (TDrovixGraph* plane : planes) {
     FindLevels(*plane);
-    CleanSpecks(*plane, p);
+    CleanFlecks(*plane, p);
     // The common points: the largest of the darkest values, the smallest of
     // the lightest.
     darkest = first ? plane->BlackLevel : std::max(darkest, plane->BlackLevel);

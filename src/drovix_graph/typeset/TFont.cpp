@@ -7,7 +7,7 @@
 
 #include "driver/console/Cp1251.h"
 #include "driver/console/Error.h"
-#include "drovix_graph/raster/SpeckCleaning.h"
+#include "drovix_graph/raster/FleckCleaning.h"
 #include "drovix_graph/typeset/FontSheetMaker.h"
 #include "drovix_graph/typeset/TWord.h"
 
@@ -120,7 +120,7 @@ void TFont::Load() {
 }
 
 void TFont::CleanSheet(TDrovixGraph& sheet, int32_t bound, int32_t black, int32_t white) {
-  FlattenSpecks(sheet, bound, black, 255 - bound, white);
+  FlattenFlecks(sheet, bound, black, 255 - bound, white);
 }
 
 std::unique_ptr<TDrovixGraph> TFont::CutGlyph(const TDrovixGraph& sheet, int32_t top, int32_t left) {

@@ -55,7 +55,7 @@ class TFont {
   // The string set as a vertical column of centred glyphs at sheet scale.
   std::unique_ptr<TWord> MakeVertWord(const std::string& text);
 
-  // In-place cleaning of a grey sheet: near-black specks surrounded by
+  // In-place cleaning of a grey sheet: near-black flecks surrounded by
   // near-black become black, near-white surrounded by near-white become
   // white. The outermost rows and columns are left alone.
   static void CleanSheet(TDrovixGraph& sheet, int32_t bound, int32_t black, int32_t white);

@@ -1,4 +1,4 @@
-// Level cleaning: speck flattening and the stretch of the grey range.
+// Level cleaning: fleck flattening and the stretch of the grey range.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -49,7 +49,7 @@ TEST(CleanLevelsTest, PowerSetsTheBlackAndWhitePoints) {
 // With power 10 on a page whose darkest grey is 30 and lightest 230, pixels
 // below 40 among neighbours up to 40 become 30, pixels above 220 among
 // neighbours from 220 become 230; lone ones and the border stay.
-TEST(CleanLevelsTest, SpecksAreFlattenedOnlyInsideAmongTheirLikes) {
+TEST(CleanLevelsTest, FlecksAreFlattenedOnlyInsideAmongTheirLikes) {
   const Rows in = {
       {30, 120, 32, 32, 32, 120, 120, 120, 120, 120, 120, 120},
       {120, 120, 32, 32, 32, 120, 120, 120, 120, 120, 120, 120},
@@ -78,7 +78,7 @@ TEST(CleanLevelsTest, SpecksAreFlattenedOnlyInsideAmongTheirLikes) {
   EXPECT_EQ(RowsOf(*scan), expected);
 }
 
-// A colour page flattens specks plane by plane and stretches all three planes
+// A colour page flattens flecks plane by plane and stretches all three planes
 // alike: from min(p, the largest of their darkest values) to max(255 - p, the
 // smallest of their lightest).
 TEST(CleanLevelsTest, ColourPlanesShareTheirPoints) {
@@ -119,8 +119,8 @@ TEST(CleanLevelsTest, ColourPlanesShareTheirPoints) {
   }
 }
 
-TEST(CleanLevelsTest, ColourSpecksUseEachPlanesOwnLevels) {
-  // Blue's darkest is 50, red's 0. A dark cross is a speck of blue at 55
+TEST(CleanLevelsTest, ColourFlecksUseEachPlanesOwnLevels) {
+  // Blue's darkest is 50, red's 0. A dark cross is a fleck of blue at 55
   // (below 50 + 10) but not of red at 12 (not below 0 + 10).
   auto scan = MakeScan<TDrovixColorMangaScan>(5, 5);
   for (int32_t y = 0; y < 5; ++y)

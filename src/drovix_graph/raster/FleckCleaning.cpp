@@ -1,9 +1,9 @@
-// Flattening of near-black and near-white specks in a grey raster.
-#include "drovix_graph/raster/SpeckCleaning.h"
+// Flattening of near-black and near-white flecks in a grey raster.
+#include "drovix_graph/raster/FleckCleaning.h"
 
 namespace drovix {
 
-void FlattenSpecks(TDrovixGraph& g, int32_t darkTop, int32_t black, int32_t lightBottom, int32_t white) {
+void FlattenFlecks(TDrovixGraph& g, int32_t darkTop, int32_t black, int32_t lightBottom, int32_t white) {
   const int32_t h = g.Height(), w = g.Width();
   for (int32_t y = 1; y < h - 1; ++y) {
     const int32_t* up = g.RowPtr(y - 1);
